@@ -1,0 +1,5 @@
+#include "model/timer.h"
+
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();

@@ -1,0 +1,53 @@
+# Installs the Debian packages that are missing. Sourced by test.sh and run.sh.
+
+tally_missing_packages() {
+    local missing=()
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    echo "${missing[@]:-}"
+}
+
+tally_install_packages() {
+    local missing
+    missing=$(tally_missing_packages "$@")
+    if [ -n "$missing" ]; then
+        echo "Installing: $missing"
+        local sudo=""
+        [ "$(id -u)" -ne 0 ] && sudo="sudo"
+        $sudo apt-get update
+        # shellcheck disable=SC2086
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+    fi
+}
+
+# Locales that tests use for decimal separators and date formats.
+tally_ensure_locales() {
+    local needed=("de_DE.UTF-8" "en_US.UTF-8")
+    local generate=0
+    for loc in "${needed[@]}"; do
+        local short=${loc/.UTF-8/.utf8}
+        if ! locale -a 2>/dev/null | grep -qx "$short"; then
+            generate=1
+        fi
+    done
+    if [ "$generate" -eq 1 ]; then
+        local sudo=""
+        [ "$(id -u)" -ne 0 ] && sudo="sudo"
+        for loc in "${needed[@]}"; do
+            if ! grep -q "^$loc UTF-8" /etc/locale.gen 2>/dev/null; then
+                echo "$loc UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+            fi
+        done
+        $sudo locale-gen
+    fi
+}
+
+TALLY_BUILD_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    clang-format
+    tzdata locales
+)

@@ -1,0 +1,48 @@
+#include "platform/system/system_clock.h"
+
+#include <ctime>
+
+namespace tally {
+
+namespace {
+
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+// 1899-12-30 counted from 1970-01-01.
+constexpr std::int64_t kEpochOffsetDays = -25569;
+
+} // namespace
+
+ClockReading SystemClock::Read() const
+{
+    timespec boot {};
+    clock_gettime(CLOCK_BOOTTIME, &boot);
+    timespec wall {};
+    clock_gettime(CLOCK_REALTIME, &wall);
+
+    std::tm local {};
+    const std::time_t seconds = wall.tv_sec;
+    localtime_r(&seconds, &local);
+
+    const std::int64_t days = DaysFromCivil(local.tm_year + 1900,
+                                            static_cast<unsigned>(local.tm_mon + 1),
+                                            static_cast<unsigned>(local.tm_mday))
+                              - kEpochOffsetDays;
+    const std::int64_t msOfDay
+        = ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000LL + wall.tv_nsec / 1000000;
+
+    ClockReading reading;
+    reading.Now = static_cast<double>(days) + static_cast<double>(msOfDay) / 86400000.0;
+    reading.TickMs = static_cast<std::int64_t>(boot.tv_sec) * 1000 + boot.tv_nsec / 1000000;
+    return reading;
+}
+
+} // namespace tally
