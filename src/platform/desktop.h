@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tally {
+
+// A top-level window of the desktop; 0 means "no window". Real backends never
+// hand out the values 1 to 4 (they are reserved for the tick's own results).
+using WindowHandle = std::uint64_t;
+
+// Power notification codes, as delivered to the power handler.
+enum PowerCode : int {
+    pbtApmSuspend = 4,       // the computer is about to suspend
+    pbtApmResumeSuspend = 7, // resumed after a suspend, with the user present
+};
+
+// Screen coordinates in pixels.
+struct ScreenPoint
+{
+    int X = 0;
+    int Y = 0;
+};
+
+// Edges included: a point on Right or Bottom lies inside.
+struct ScreenRect
+{
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+};
+
+inline bool PointInRect(ScreenPoint p, const ScreenRect& r)
+{
+    return p.X >= r.Left && p.X <= r.Right && p.Y >= r.Top && p.Y <= r.Bottom;
+}
+
+// One top-level window as the backend sees it, before any scope filtering.
+struct TopLevelWindow
+{
+    WindowHandle Handle = 0;
+    std::string Caption;     // UTF-8; empty when the window has none
+    bool Visible = true;     // shown or minimised (managed by the window manager)
+    bool Owned = false;      // has an owner (transient for another window)
+    std::string ProcessName; // executable file name; filled only when asked for, may be empty
+};
+
+// Everything the tracking engine asks of the desktop. All calls are made on
+// the user-interface thread. Failures are exceptions (std::exception); the
+// engine catches them step by step.
+class Desktop
+{
+public:
+    using KeystrokeHandler = std::function<void()>;
+    using PowerHandler = std::function<void(int code)>;
+
+    virtual ~Desktop() = default;
+
+    // The window the user works with, or 0 when there is none.
+    virtual WindowHandle GetForegroundWindow() = 0;
+
+    // Every top-level window of startWindow's Z order (0: the default screen),
+    // top of the Z order first, hidden, owned and captionless ones included;
+    // the engine applies the window scopes. With withProcessNames, ProcessName
+    // is filled for every window that has a caption. Meant to be one pass over
+    // the window system: the engine calls it at most once per kind per tick.
+    virtual std::vector<TopLevelWindow> EnumTopLevelWindows(WindowHandle startWindow, bool withProcessNames) = 0;
+
+    // Executable file name of the process that owns the window, or empty.
+    virtual std::string GetWindowProcessName(WindowHandle window) = 0;
+
+    // Milliseconds since system start, 64-bit, counting suspended time; the
+    // same scale as Clock::TickMs.
+    virtual std::int64_t TickCountMs() = 0;
+
+    // Whole seconds since the last keyboard or pointer input; 0 where it
+    // cannot be measured.
+    virtual std::uint32_t IdleSeconds() = 0;
+
+    // True while the session is locked (or a secure screen saver is up).
+    virtual bool IsDesktopLocked() = 0;
+
+    // Starts keystroke notifications: the handler runs once per key press.
+    // False when they cannot be set up; the previous handler is replaced.
+    virtual bool SetKeyboardHook(KeystrokeHandler onKeystroke) = 0;
+    // Stops them; false when that failed.
+    virtual bool RemoveKeyboardHook() = 0;
+
+    // Installs the receiver of power notifications (pbtApmSuspend,
+    // pbtApmResumeSuspend, other codes passed on as they come); an empty
+    // handler removes it.
+    virtual void SetPowerHandler(PowerHandler onPower) = 0;
+
+    // The pointer position in screen coordinates.
+    virtual ScreenPoint GetCursorPos() = 0;
+
+    // Descriptors the shell's event loop watches; when one is readable the
+    // shell calls DispatchEvents, which runs the keystroke and power handlers
+    // on the calling thread.
+    virtual std::vector<int> EventDescriptors() = 0;
+    virtual void DispatchEvents() = 0;
+};
+
+} // namespace tally
