@@ -62,3 +62,8 @@ TALLY_X11_PACKAGES=(
 TALLY_DBUS_PACKAGES=(
     libsystemd-dev dbus dbus-daemon python3-dbusmock systemd
 )
+
+# The Qt application shell and its offscreen tests.
+TALLY_GUI_PACKAGES=(
+    qt6-base-dev qt6-multimedia-dev libgl-dev
+)
