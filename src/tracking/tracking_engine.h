@@ -1,0 +1,109 @@
+#pragma once
+
+#include "model/timer_list.h"
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/internet_probe.h"
+#include "runlog/brisvale_log.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+
+namespace tally {
+
+class TickCensus;
+
+// Results of TimerTargetOk; any other value is the handle of the window found.
+enum TargetResult : std::uint64_t {
+    trAbsent = 0,
+    trAlwaysPresent = 1, // ttManual, ttWorkTime
+    trTyping = 2,
+    trInternet = 3,
+    trIdleTimer = 4,
+};
+
+// The tracking engine: the periodic tick that classifies every enabled timer
+// as absent, active or background, its pacing, the keystroke and power
+// handlers, and starting and stopping timers. The shell owns the periodic
+// timers and calls the handlers; the engine calls back through the hooks.
+class TrackingEngine
+{
+public:
+    TrackingEngine(TimerList& timers, Desktop& desktop, InternetProbe& probe, const Clock& clock, TBrisvaleLog& log);
+    ~TrackingEngine();
+    TrackingEngine(const TrackingEngine&) = delete;
+    TrackingEngine& operator=(const TrackingEngine&) = delete;
+
+    // State read and written by the tick and its sources.
+    bool IsIdle = false;
+    std::int32_t IdleIntervalSec = 300;   // idle threshold, from the settings
+    std::int32_t MaxKeyIntervalMs = 1000; // typing window, from the settings
+    std::int32_t HiddenTickCount = 0;     // pacing firings since the main window was last shown
+    std::int64_t LastKeyTick = 0;         // Clock tick of the last keystroke; start-up tick at first
+    bool Sleeping = false;
+    bool MainWindowShown = false; // kept up to date by the shell
+    WindowHandle MainWindow = 0;  // where the census walk starts
+    WindowHandle SkipWindow = 0;  // a window of ours never to list
+
+    // Call-outs the shell sets; an empty hook is skipped.
+    std::function<void()> RepaintTimerList;
+    std::function<void()> HideHint;
+    std::function<ScreenRect()> MainWindowRect;
+    std::function<void()> HideTaskbarButton;
+    std::function<void(int intervalMs)> SetUpdateInterval; // new interval of the tick's timer
+    std::function<void()> RefreshStatistics;               // set while the statistics window exists
+    // Sees every run-log line as it is written (diagnostics, tests).
+    std::function<void(std::uint8_t level, std::string_view text)> LogTap;
+
+    // The tick (every UpdateIntervalMs) and its pacing (every 1000 ms).
+    void TimUpdateTimer();
+    void TimTBarTimer();
+    int UpdateIntervalMs() const { return m_updateIntervalMs; }
+
+    // The per-timer decision; a failure propagates. The overload without a
+    // census takes a fresh one.
+    std::uint64_t TimerTargetOk(const TMyTimer& timer);
+    std::uint64_t TimerTargetOk(const TMyTimer& timer, TickCensus& census, std::int64_t tickMs);
+
+    // Keystroke notifications: installed once at start-up, removed at shutdown.
+    void InstallKeyboardHook();
+    void RemoveKeyboardHook();
+    void OnKeystroke();
+
+    // Power notifications: pbtApmSuspend closes all periods and stops the
+    // tick, pbtApmResumeSuspend lets it run again, other codes do nothing.
+    void OnPowerBroadcast(int code);
+
+    // Closes both open periods of every timer.
+    void AddToAllTimersOffEvents();
+
+    // Start or stop the selected timers (in list order).
+    void actStartTimerExecute(std::span<TMyTimer* const> selected);
+    void actStopTimerExecute(std::span<TMyTimer* const> selected);
+
+    // The tick's interval for a pacing count.
+    static int UpdateIntervalFor(std::int32_t hiddenTickCount);
+
+private:
+    void Log(std::uint8_t level, std::string_view text);
+    bool DesktopLocked();
+    void UpdateIdle();
+    void TrackTimer(TMyTimer& timer, TickCensus& census, const ClockReading& now);
+    bool IsForeground(WindowHandle window);
+    void HintCheck();
+
+    TimerList& m_timers;
+    Desktop& m_desktop;
+    InternetProbe& m_probe;
+    const Clock& m_clock;
+    TBrisvaleLog& m_log;
+    int m_updateIntervalMs = 1000;
+    bool m_hooked = false;
+    // The foreground window, asked at most once per tick.
+    bool m_foregroundKnown = false;
+    WindowHandle m_foreground = 0;
+};
+
+} // namespace tally
