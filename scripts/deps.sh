@@ -51,3 +51,14 @@ TALLY_BUILD_PACKAGES=(
     clang-format
     tzdata locales
 )
+
+# The X11 backend and its test rig.
+TALLY_X11_PACKAGES=(
+    libxcb1-dev libxcb-res0-dev libxcb-xinput-dev libxcb-screensaver0-dev libx11-xcb-dev
+    xvfb openbox xdotool x11-utils util-linux procps
+)
+
+# Lock and sleep over logind, and the D-Bus test rig.
+TALLY_DBUS_PACKAGES=(
+    libsystemd-dev dbus dbus-daemon python3-dbusmock systemd
+)

@@ -9,6 +9,10 @@ class SystemClock final : public Clock
 {
 public:
     ClockReading Read() const override;
+
+    // The local wall-clock TDateTime of an instant given in milliseconds
+    // since 1970-01-01 UTC, in the process's time zone.
+    static TDateTime LocalFromUnixMs(std::int64_t unixMs);
 };
 
 } // namespace tally
