@@ -1,0 +1,237 @@
+#include "engine_fixture.h"
+
+namespace tally::test {
+namespace {
+
+TEST_F(EngineTest, ApplicationTimerMovesBetweenBackgroundActiveAndAbsent)
+{
+    desktop.AddWindow(100, "Other", "shell");
+    desktop.AddWindow(200, "Document - Editor", "winword.exe");
+    desktop.SetForeground(100);
+    TMyTimer& timer = AddTimer(ttApplication, {"word.exe"});
+
+    Tick();
+    Tick(2);
+    EXPECT_EQ(Ms(timer.BackgroundTime), 2000);
+    EXPECT_EQ(timer.ActiveStart, kNoPeriod);
+    EXPECT_FALSE(timer.Suspended);
+
+    desktop.SetForeground(200);
+    Tick(3);
+    ASSERT_EQ(timer.BackgroundPeriods.Count(), 1u); // closed at its last increment
+    EXPECT_EQ(Ms(timer.BackgroundPeriods[0].Stop - timer.BackgroundPeriods[0].Start), 2000);
+    EXPECT_EQ(timer.ActiveStart, clock.Now());
+    Tick();
+    EXPECT_EQ(Ms(timer.ActiveTime), 1000);
+
+    desktop.RemoveWindow(200);
+    Tick();
+    EXPECT_TRUE(timer.Suspended);
+    EXPECT_EQ(timer.ActivePeriods.Count(), 1u);
+    EXPECT_EQ(timer.ActiveStart, kNoPeriod);
+    EXPECT_EQ(timer.BackgroundStart, kNoPeriod);
+    EXPECT_EQ(repaints, 5);
+}
+
+// Foreground, not idle / foreground, idle, for the types that have no window.
+TEST_F(EngineTest, ClassifiesEveryTypeByIdleState)
+{
+    probe.SetConnected(true);
+    desktop.AddWindow(300, "Report", "calc");
+    desktop.SetForeground(300);
+    const std::vector<std::uint8_t> types = {ttManual, ttCaption, ttTyping, ttInternet, ttWorkTime, ttIdleTime};
+    for (std::uint8_t type : types) {
+        AddTimer(type, {"report"});
+    }
+    engine.IdleIntervalSec = 300;
+    const auto kinds = [&] {
+        std::string result;
+        for (const TMyTimer& timer : timers) {
+            result += timer.ActiveStart != kNoPeriod ? 'A' : timer.BackgroundStart != kNoPeriod ? 'B' : '-';
+        }
+        return result;
+    };
+    clock.AdvanceSeconds(1);
+    desktop.PressKey();
+    engine.TimUpdateTimer();
+    EXPECT_EQ(kinds(), "AAAAAB");
+    EXPECT_TRUE(timers[5].Suspended); // idle timer while the user works
+
+    desktop.SetIdleSeconds(301);
+    clock.AdvanceSeconds(1);
+    desktop.PressKey();
+    engine.TimUpdateTimer();
+    EXPECT_EQ(kinds(), "ABBABA");
+    EXPECT_FALSE(timers[5].Suspended);
+    EXPECT_EQ(Ms(timers[3].ActiveTime), 1000);
+}
+
+TEST_F(EngineTest, IdleThresholdIsStrictAndSigned)
+{
+    engine.IdleIntervalSec = 300;
+    desktop.SetIdleSeconds(300);
+    engine.TimUpdateTimer();
+    EXPECT_FALSE(engine.IsIdle);
+    desktop.SetIdleSeconds(301);
+    engine.TimUpdateTimer();
+    EXPECT_TRUE(engine.IsIdle);
+
+    // The unsigned reading is not wrapped into a negative number...
+    engine.IdleIntervalSec = 2147483647;
+    desktop.SetIdleSeconds(4294967295u);
+    engine.TimUpdateTimer();
+    EXPECT_TRUE(engine.IsIdle);
+    // ...and a negative threshold makes every reading idle.
+    engine.IdleIntervalSec = -1;
+    desktop.SetIdleSeconds(0);
+    engine.TimUpdateTimer();
+    EXPECT_TRUE(engine.IsIdle);
+
+    desktop.SetFailing(FakeDesktop::Op::Idle);
+    engine.IdleIntervalSec = 300;
+    engine.TimUpdateTimer();
+    EXPECT_TRUE(engine.IsIdle); // unchanged
+    EXPECT_TRUE(Logged("0 SecondsIdle failed"));
+}
+
+TEST_F(EngineTest, TypingTimerCountsWithinTheTypingWindowOnly)
+{
+    engine.MaxKeyIntervalMs = 1000;
+    TMyTimer& timer = AddTimer(ttTyping);
+    desktop.PressKey();
+    clock.AdvanceMs(999);
+    engine.TimUpdateTimer();
+    EXPECT_FALSE(timer.Suspended);
+    EXPECT_NE(timer.ActiveStart, kNoPeriod);
+
+    clock.AdvanceMs(1); // exactly the window: no longer typing
+    engine.TimUpdateTimer();
+    EXPECT_TRUE(timer.Suspended);
+    EXPECT_EQ(timer.ActiveStart, kNoPeriod);
+    EXPECT_EQ(timer.ActivePeriods.Count(), 1u);
+
+    // Far beyond 32 bits of milliseconds the window still works.
+    clock.SetTick(std::int64_t {1} << 40);
+    desktop.PressKey();
+    clock.AdvanceMs(10);
+    engine.TimUpdateTimer();
+    EXPECT_FALSE(timer.Suspended);
+}
+
+TEST_F(EngineTest, InternetTimerStartsTheProbeOnceAndWaitsForItsAnswer)
+{
+    TMyTimer& timer = AddTimer(ttInternet);
+    timer.Enabled = false;
+    Tick();
+    EXPECT_EQ(probe.Starts(), 0);
+    timer.Enabled = true;
+    Tick();
+    EXPECT_EQ(probe.Starts(), 1);
+    EXPECT_TRUE(timer.Suspended);
+    probe.SetConnected(true);
+    Tick();
+    Tick();
+    EXPECT_EQ(probe.Starts(), 1);
+    EXPECT_EQ(Ms(timer.ActiveTime), 1000);
+}
+
+TEST_F(EngineTest, LockedDesktopSkipsTheTickAndTheNextTickAddsTheGap)
+{
+    TMyTimer& timer = AddTimer(ttManual);
+    Tick();
+    desktop.SetLocked(true);
+    Tick(600);
+    EXPECT_EQ(repaints, 1);
+    EXPECT_EQ(timer.ActivePeriods.Count(), 0u);
+    EXPECT_EQ(Ms(timer.ActiveTime), 0);
+    desktop.SetLocked(false);
+    Tick();
+    EXPECT_EQ(Ms(timer.ActiveTime), 601000);
+    EXPECT_EQ(timer.ActivePeriods.Count(), 0u);
+}
+
+TEST_F(EngineTest, DisabledTimerClosesBothPeriodsAndKeepsSuspended)
+{
+    desktop.AddWindow(100, "Editor", "ed");
+    TMyTimer& timer = AddTimer(ttCaption, {"editor"});
+    Tick();
+    Tick();
+    timer.SetEnabled(false);
+    timer.Suspended = true;
+    Tick();
+    EXPECT_EQ(timer.BackgroundPeriods.Count(), 1u);
+    EXPECT_EQ(timer.BackgroundStart, kNoPeriod);
+    EXPECT_TRUE(timer.Suspended);
+}
+
+TEST_F(EngineTest, CensusIsTakenOncePerKindPerTickWhateverTheTimers)
+{
+    for (int i = 0; i < 10; ++i) {
+        desktop.AddWindow(100 + i, "Window " + std::to_string(i), "app" + std::to_string(i));
+    }
+    desktop.FindWindow(104)->Owned = true;
+    desktop.SetForeground(104);
+    for (int i = 0; i < 10; ++i) {
+        AddTimer(ttApplication, {"app" + std::to_string(i)});
+        AddTimer(ttCaption, {"window " + std::to_string(i)}, static_cast<std::uint8_t>(i % 3));
+    }
+    desktop.ResetCounters();
+    Tick();
+    EXPECT_EQ(desktop.CensusCalls(false), 1);
+    EXPECT_EQ(desktop.CensusCalls(true), 1);
+    EXPECT_EQ(desktop.ForegroundCalls(), 1);
+    // Shared censuses give the answers of separate ones: the owned window 104
+    // is seen only by the scope-1 caption timer, not by application timers.
+    EXPECT_TRUE(timers[8].Suspended);                 // app4
+    EXPECT_NE(timers[9].ActiveStart, kNoPeriod);      // caption "window 4", scope 1
+    EXPECT_NE(timers[11].BackgroundStart, kNoPeriod); // caption "window 5", scope 2
+    EXPECT_EQ(engine.TimerTargetOk(timers[9]), 104u);
+    EXPECT_EQ(engine.TimerTargetOk(timers[11]), 105u);
+}
+
+TEST_F(EngineTest, FailuresAreLoggedAndTheTickGoesOn)
+{
+    desktop.AddWindow(100, "Editor", "ed");
+    desktop.SetForeground(100);
+    TMyTimer& caption = AddTimer(ttCaption, {"editor"});
+    TMyTimer& app = AddTimer(ttApplication, {"ed"});
+    TMyTimer& manual = AddTimer(ttManual);
+    Tick();
+    desktop.SetFailing(FakeDesktop::Op::Census);
+    desktop.SetFailing(FakeDesktop::Op::Cursor);
+    desktop.ResetCounters();
+    Tick();
+    EXPECT_EQ(desktop.CensusCalls(false) + desktop.CensusCalls(true), 2);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "0 TargetWindow failed"), 2);
+    EXPECT_TRUE(Logged("0 mouse.CursorPos failed"));
+    EXPECT_TRUE(caption.Suspended && app.Suspended);
+    EXPECT_EQ(caption.ActivePeriods.Count(), 1u);
+    EXPECT_NE(manual.ActiveStart, kNoPeriod);
+    EXPECT_EQ(lines.back(), "1 Update-<");
+
+    desktop.SetFailing(FakeDesktop::Op::Census, false);
+    desktop.SetFailing(FakeDesktop::Op::Foreground);
+    Tick();
+    EXPECT_TRUE(Logged("0 GetForegroundWindow failed"));
+    EXPECT_NE(caption.BackgroundStart, kNoPeriod);
+}
+
+TEST_F(EngineTest, HintHidesOnlyWhenThePointerLeavesTheWindow)
+{
+    int hides = 0;
+    engine.HideHint = [&] { ++hides; };
+    engine.MainWindowRect = [] { return ScreenRect {10, 20, 110, 220}; };
+    desktop.SetCursor({110, 220}); // edges count as inside
+    engine.TimUpdateTimer();
+    EXPECT_EQ(hides, 0);
+    desktop.SetCursor({111, 220});
+    engine.TimUpdateTimer();
+    EXPECT_EQ(hides, 1);
+
+    engine.MainWindowRect = []() -> ScreenRect { throw std::runtime_error("gone"); };
+    engine.TimUpdateTimer();
+    EXPECT_TRUE(Logged("0 HintHide failed"));
+}
+
+} // namespace
+} // namespace tally::test
