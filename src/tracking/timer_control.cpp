@@ -34,17 +34,17 @@ void TrackingEngine::RemoveKeyboardHook()
 void TrackingEngine::OnKeystroke()
 {
     Log(4, "WmUser");
-    LastKeyTick = m_clock.TickMs();
+    m_state.LastKeyTick = m_clock.TickMs();
 }
 
 void TrackingEngine::OnPowerBroadcast(int code)
 {
     if (code == pbtApmSuspend) {
         Log(0, "sleep->");
-        Sleeping = true;
+        m_state.Sleeping = true;
         AddToAllTimersOffEvents();
     } else if (code == pbtApmResumeSuspend) {
-        Sleeping = false;
+        m_state.Sleeping = false;
         Log(0, "wake up-<");
     }
 }

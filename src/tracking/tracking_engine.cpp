@@ -6,15 +6,20 @@
 
 namespace tally {
 
-TrackingEngine::TrackingEngine(
-    TimerList& timers, Desktop& desktop, InternetProbe& probe, const Clock& clock, TBrisvaleLog& log)
-    : LastKeyTick(clock.TickMs())
-    , m_timers(timers)
+TrackingEngine::TrackingEngine(TimerList& timers,
+                               TrackingState& state,
+                               Desktop& desktop,
+                               InternetProbe& probe,
+                               const Clock& clock,
+                               TBrisvaleLog& log)
+    : m_timers(timers)
+    , m_state(state)
     , m_desktop(desktop)
     , m_probe(probe)
     , m_clock(clock)
     , m_log(log)
 {
+    m_state.LastKeyTick = m_clock.TickMs();
     m_desktop.SetPowerHandler([this](int code) { OnPowerBroadcast(code); });
 }
 
@@ -67,7 +72,7 @@ int TrackingEngine::UpdateIntervalFor(std::int32_t hiddenTickCount)
 void TrackingEngine::TimTBarTimer()
 {
     Log(3, "TimTBarTimer->");
-    if (Sleeping || DesktopLocked()) {
+    if (m_state.Sleeping || DesktopLocked()) {
         return;
     }
     if (HideTaskbarButton) {
@@ -77,12 +82,12 @@ void TrackingEngine::TimTBarTimer()
             Log(0, "HideTaskbarButton failed");
         }
     }
-    if (MainWindowShown) {
-        HiddenTickCount = 0;
-    } else if (HiddenTickCount < std::numeric_limits<std::int32_t>::max()) {
-        ++HiddenTickCount;
+    if (m_state.MainWindowShown) {
+        m_state.HiddenTickCount = 0;
+    } else if (m_state.HiddenTickCount < std::numeric_limits<std::int32_t>::max()) {
+        ++m_state.HiddenTickCount;
     }
-    const int interval = UpdateIntervalFor(HiddenTickCount);
+    const int interval = UpdateIntervalFor(m_state.HiddenTickCount);
     if (interval != m_updateIntervalMs) {
         m_updateIntervalMs = interval;
         if (SetUpdateInterval) {
@@ -97,7 +102,7 @@ void TrackingEngine::UpdateIdle()
         // Unsigned seconds against the sign-extended threshold: a negative
         // threshold makes every reading idle.
         const std::int64_t idle = m_desktop.IdleSeconds();
-        IsIdle = idle > static_cast<std::int64_t>(IdleIntervalSec);
+        m_state.IsIdle = idle > static_cast<std::int64_t>(m_state.IdleIntervalSec);
     } catch (...) {
         Log(0, "SecondsIdle failed");
     }
@@ -106,7 +111,7 @@ void TrackingEngine::UpdateIdle()
 void TrackingEngine::TimUpdateTimer()
 {
     Log(1, "TimUpdateTimer->");
-    if (Sleeping || DesktopLocked()) {
+    if (m_state.Sleeping || DesktopLocked()) {
         return;
     }
     UpdateIdle();
@@ -146,11 +151,11 @@ void TrackingEngine::TrackTimer(TMyTimer& timer, TickCensus& census, const Clock
         if (result == trAbsent) {
             timer.Suspended = true;
         } else {
-            timer.Suspended = timer.TimerType == ttIdleTime && !IsIdle;
+            timer.Suspended = timer.TimerType == ttIdleTime && !m_state.IsIdle;
             const bool foreground = result <= trIdleTimer || IsForeground(result);
             const bool active = foreground
                                 && (timer.TimerType == ttManual || timer.TimerType == ttInternet
-                                    || (timer.TimerType == ttIdleTime) == IsIdle);
+                                    || (timer.TimerType == ttIdleTime) == m_state.IsIdle);
             try {
                 if (active) {
                     timer.IncActiveTime(now);
@@ -193,7 +198,8 @@ std::uint64_t TrackingEngine::TimerTargetOk(const TMyTimer& timer, TickCensus& c
     switch (timer.TimerType) {
         case ttTyping:
             // Both ends on the 64-bit tick, so the window never wraps.
-            return static_cast<std::int64_t>(MaxKeyIntervalMs) > tickMs - LastKeyTick ? trTyping : trAbsent;
+            return static_cast<std::int64_t>(m_state.MaxKeyIntervalMs) > tickMs - m_state.LastKeyTick ? trTyping
+                                                                                                      : trAbsent;
         case ttInternet:
             if (!m_probe.TimerRunning()) {
                 m_probe.StartTimer();

@@ -5,6 +5,7 @@
 #include "platform/desktop.h"
 #include "platform/internet_probe.h"
 #include "runlog/brisvale_log.h"
+#include "tracking/tracking_state.h"
 
 #include <cstdint>
 #include <functional>
@@ -31,21 +32,22 @@ enum TargetResult : std::uint64_t {
 class TrackingEngine
 {
 public:
-    TrackingEngine(TimerList& timers, Desktop& desktop, InternetProbe& probe, const Clock& clock, TBrisvaleLog& log);
+    // Sets state.LastKeyTick to the current tick: the engine is made at start-up.
+    TrackingEngine(TimerList& timers,
+                   TrackingState& state,
+                   Desktop& desktop,
+                   InternetProbe& probe,
+                   const Clock& clock,
+                   TBrisvaleLog& log);
     ~TrackingEngine();
     TrackingEngine(const TrackingEngine&) = delete;
     TrackingEngine& operator=(const TrackingEngine&) = delete;
 
-    // State read and written by the tick and its sources.
-    bool IsIdle = false;
-    std::int32_t IdleIntervalSec = 300;   // idle threshold, from the settings
-    std::int32_t MaxKeyIntervalMs = 1000; // typing window, from the settings
-    std::int32_t HiddenTickCount = 0;     // pacing firings since the main window was last shown
-    std::int64_t LastKeyTick = 0;         // Clock tick of the last keystroke; start-up tick at first
-    bool Sleeping = false;
-    bool MainWindowShown = false; // kept up to date by the shell
-    WindowHandle MainWindow = 0;  // where the census walk starts
-    WindowHandle SkipWindow = 0;  // a window of ours never to list
+    TrackingState& State() { return m_state; }
+    const TrackingState& State() const { return m_state; }
+
+    WindowHandle MainWindow = 0; // where the census walk starts
+    WindowHandle SkipWindow = 0; // a window of ours never to list
 
     // Call-outs the shell sets; an empty hook is skipped.
     std::function<void()> RepaintTimerList;
@@ -95,6 +97,7 @@ private:
     void HintCheck();
 
     TimerList& m_timers;
+    TrackingState& m_state;
     Desktop& m_desktop;
     InternetProbe& m_probe;
     const Clock& m_clock;

@@ -14,22 +14,22 @@ TEST_F(EngineTest, PacingSlowsTheTickWhileHiddenAndRestoresItWhenShown)
     }
     EXPECT_TRUE(intervals.empty());
     engine.TimTBarTimer();
-    EXPECT_EQ(engine.HiddenTickCount, 5);
+    EXPECT_EQ(state.HiddenTickCount, 5);
     EXPECT_EQ(intervals, std::vector<int>({5000}));
-    engine.MainWindowShown = true;
+    state.MainWindowShown = true;
     engine.TimTBarTimer();
-    EXPECT_EQ(engine.HiddenTickCount, 0);
+    EXPECT_EQ(state.HiddenTickCount, 0);
     EXPECT_EQ(intervals, std::vector<int>({5000, 1000}));
     EXPECT_EQ(hides, 6);
 
     // Neither counted nor the button touched while locked or asleep.
-    engine.MainWindowShown = false;
+    state.MainWindowShown = false;
     desktop.SetLocked(true);
     engine.TimTBarTimer();
-    engine.Sleeping = true;
+    state.Sleeping = true;
     desktop.SetLocked(false);
     engine.TimTBarTimer();
-    EXPECT_EQ(engine.HiddenTickCount, 0);
+    EXPECT_EQ(state.HiddenTickCount, 0);
     EXPECT_EQ(hides, 6);
 
     EXPECT_EQ(TrackingEngine::UpdateIntervalFor(19), 5000);
@@ -73,7 +73,7 @@ TEST_F(EngineTest, SuspendClosesEverythingAndNothingCountsUntilResume)
     Tick();
     Tick();
     desktop.SendPower(pbtApmSuspend);
-    EXPECT_TRUE(engine.Sleeping);
+    EXPECT_TRUE(state.Sleeping);
     EXPECT_EQ(timer.ActivePeriods.Count(), 1u);
     EXPECT_EQ(timer.ActiveStart, kNoPeriod);
     engine.AddToAllTimersOffEvents(); // twice: still one period
@@ -81,10 +81,10 @@ TEST_F(EngineTest, SuspendClosesEverythingAndNothingCountsUntilResume)
 
     desktop.SendPower(18); // a resume without the user: still asleep
     Tick(3600);
-    EXPECT_TRUE(engine.Sleeping);
+    EXPECT_TRUE(state.Sleeping);
     EXPECT_EQ(timer.ActiveStart, kNoPeriod);
     desktop.SendPower(pbtApmResumeSuspend);
-    EXPECT_FALSE(engine.Sleeping);
+    EXPECT_FALSE(state.Sleeping);
     Tick();
     Tick();
     EXPECT_EQ(Ms(timer.ActiveTime), 2000);
@@ -97,7 +97,7 @@ TEST_F(EngineTest, KeystrokesFlowThroughTheHookAndHookFailuresAreLogged)
     EXPECT_TRUE(desktop.Hooked());
     clock.AdvanceMs(5000);
     desktop.PressKey();
-    EXPECT_EQ(engine.LastKeyTick, clock.TickMs());
+    EXPECT_EQ(state.LastKeyTick, clock.TickMs());
     EXPECT_TRUE(Logged("4 WmUser"));
 
     desktop.SetFailing(FakeDesktop::Op::RemoveHook);
@@ -119,8 +119,9 @@ TEST(EngineLifetime, LeavesNoHandlersBehind)
     FakeInternetProbe probe;
     TimerList timers;
     TBrisvaleLog log(clock);
+    TrackingState state;
     {
-        TrackingEngine engine(timers, desktop, probe, clock, log);
+        TrackingEngine engine(timers, state, desktop, probe, clock, log);
         engine.InstallKeyboardHook();
         EXPECT_TRUE(desktop.HasPowerHandler() && desktop.Hooked());
     }

@@ -56,7 +56,8 @@ protected:
     FakeInternetProbe probe;
     TimerList timers;
     TBrisvaleLog log {clock};
-    TrackingEngine engine {timers, desktop, probe, clock, log};
+    TrackingState state;
+    TrackingEngine engine {timers, state, desktop, probe, clock, log};
     std::vector<std::string> lines;
     int repaints = 0;
 };

@@ -43,7 +43,7 @@ TEST_F(EngineTest, ClassifiesEveryTypeByIdleState)
     for (std::uint8_t type : types) {
         AddTimer(type, {"report"});
     }
-    engine.IdleIntervalSec = 300;
+    state.IdleIntervalSec = 300;
     const auto kinds = [&] {
         std::string result;
         for (const TMyTimer& timer : timers) {
@@ -68,35 +68,35 @@ TEST_F(EngineTest, ClassifiesEveryTypeByIdleState)
 
 TEST_F(EngineTest, IdleThresholdIsStrictAndSigned)
 {
-    engine.IdleIntervalSec = 300;
+    state.IdleIntervalSec = 300;
     desktop.SetIdleSeconds(300);
     engine.TimUpdateTimer();
-    EXPECT_FALSE(engine.IsIdle);
+    EXPECT_FALSE(state.IsIdle);
     desktop.SetIdleSeconds(301);
     engine.TimUpdateTimer();
-    EXPECT_TRUE(engine.IsIdle);
+    EXPECT_TRUE(state.IsIdle);
 
     // The unsigned reading is not wrapped into a negative number...
-    engine.IdleIntervalSec = 2147483647;
+    state.IdleIntervalSec = 2147483647;
     desktop.SetIdleSeconds(4294967295u);
     engine.TimUpdateTimer();
-    EXPECT_TRUE(engine.IsIdle);
+    EXPECT_TRUE(state.IsIdle);
     // ...and a negative threshold makes every reading idle.
-    engine.IdleIntervalSec = -1;
+    state.IdleIntervalSec = -1;
     desktop.SetIdleSeconds(0);
     engine.TimUpdateTimer();
-    EXPECT_TRUE(engine.IsIdle);
+    EXPECT_TRUE(state.IsIdle);
 
     desktop.SetFailing(FakeDesktop::Op::Idle);
-    engine.IdleIntervalSec = 300;
+    state.IdleIntervalSec = 300;
     engine.TimUpdateTimer();
-    EXPECT_TRUE(engine.IsIdle); // unchanged
+    EXPECT_TRUE(state.IsIdle); // unchanged
     EXPECT_TRUE(Logged("0 SecondsIdle failed"));
 }
 
 TEST_F(EngineTest, TypingTimerCountsWithinTheTypingWindowOnly)
 {
-    engine.MaxKeyIntervalMs = 1000;
+    state.MaxKeyIntervalMs = 1000;
     TMyTimer& timer = AddTimer(ttTyping);
     desktop.PressKey();
     clock.AdvanceMs(999);
