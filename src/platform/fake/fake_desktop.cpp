@@ -82,9 +82,10 @@ WindowHandle FakeDesktop::GetForegroundWindow()
     return m_foreground;
 }
 
-std::vector<TopLevelWindow> FakeDesktop::EnumTopLevelWindows(WindowHandle /*startWindow*/, bool withProcessNames)
+std::vector<TopLevelWindow> FakeDesktop::EnumTopLevelWindows(WindowHandle startWindow, bool withProcessNames)
 {
     ++m_censusCalls[withProcessNames ? 1 : 0];
+    m_lastStartWindow = startWindow;
     ThrowIfFailing(Op::Census, "census");
     std::vector<TopLevelWindow> result = m_windows;
     for (TopLevelWindow& window : result) {

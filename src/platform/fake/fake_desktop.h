@@ -58,6 +58,8 @@ public:
     bool HasPowerHandler() const { return static_cast<bool>(m_onPower); }
     int CensusCalls(bool withProcessNames) const { return m_censusCalls[withProcessNames ? 1 : 0]; }
     int ForegroundCalls() const { return m_foregroundCalls; }
+    // The start window of the last census.
+    WindowHandle LastStartWindow() const { return m_lastStartWindow; }
     void ResetCounters();
 
     WindowHandle GetForegroundWindow() override;
@@ -88,6 +90,7 @@ private:
     PowerHandler m_onPower;
     int m_censusCalls[2] = {0, 0};
     int m_foregroundCalls = 0;
+    WindowHandle m_lastStartWindow = 0;
 };
 
 } // namespace tally
