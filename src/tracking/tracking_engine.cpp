@@ -2,6 +2,7 @@
 
 #include "tracking/window_census.h"
 
+#include <exception>
 #include <limits>
 
 namespace tally {
@@ -38,7 +39,12 @@ TrackingEngine::~TrackingEngine()
 
 void TrackingEngine::Log(std::uint8_t level, std::string_view text)
 {
-    m_log.WriteLine(level, text);
+    try {
+        m_log.WriteLine(level, text);
+    } catch (const std::exception&) {
+        // A log that cannot be written (it only throws when told to) must not
+        // stop a tick halfway through the timers.
+    }
     if (LogTap) {
         LogTap(level, text);
     }
