@@ -33,37 +33,76 @@ TEST_F(EngineTest, ApplicationTimerMovesBetweenBackgroundActiveAndAbsent)
     EXPECT_EQ(repaints, 5);
 }
 
-// Foreground, not idle / foreground, idle, for the types that have no window.
-TEST_F(EngineTest, ClassifiesEveryTypeByIdleState)
+TEST_F(EngineTest, ClassifiesEveryTypeInForegroundIdleAndBackground)
 {
-    probe.SetConnected(true);
-    desktop.AddWindow(300, "Report", "calc");
-    desktop.SetForeground(300);
-    const std::vector<std::uint8_t> types = {ttManual, ttCaption, ttTyping, ttInternet, ttWorkTime, ttIdleTime};
-    for (std::uint8_t type : types) {
-        AddTimer(type, {"report"});
-    }
-    state.IdleIntervalSec = 300;
-    const auto kinds = [&] {
-        std::string result;
-        for (const TMyTimer& timer : timers) {
-            result += timer.ActiveStart != kNoPeriod ? 'A' : timer.BackgroundStart != kNoPeriod ? 'B' : '-';
+    struct Row
+    {
+        std::uint8_t type;
+        const char* busy;   // target in the foreground, user not idle
+        const char* idle;   // target in the foreground, user idle
+        const char* behind; // another window in the foreground
+    };
+    // Timers without a window count as in the foreground wherever the focus is.
+    const Row table[] = {
+        {ttManual, "A", "A", "A"},
+        {ttApplication, "A", "B", "B"},
+        {ttCaption, "A", "B", "B"},
+        {ttTyping, "A", "B", "A"},
+        {ttInternet, "A", "A", "A"},
+        {ttWorkTime, "A", "B", "A"},
+        {ttIdleTime, "Bs", "A", "Bs"},
+    };
+    // One fresh timer of the type, one tick; "A" or "B" for the period that
+    // opened, "-" for none, "s" when Suspended is set.
+    const auto classify = [&](std::uint8_t type, std::uint32_t idleSeconds, WindowHandle foreground) {
+        timers.Clear();
+        TMyTimer& timer = AddTimer(type, {"report"});
+        desktop.SetIdleSeconds(idleSeconds);
+        desktop.SetForeground(foreground);
+        desktop.ResetCounters();
+        clock.AdvanceSeconds(1);
+        desktop.PressKey();
+        engine.TimUpdateTimer();
+        std::string result = timer.ActiveStart != kNoPeriod ? "A" : timer.BackgroundStart != kNoPeriod ? "B" : "-";
+        if (timer.Suspended) {
+            result += "s";
         }
+        // Only a found window is compared with the foreground window.
+        const bool window = type == ttApplication || type == ttCaption;
+        EXPECT_EQ(desktop.ForegroundCalls(), window ? 1 : 0);
         return result;
     };
-    clock.AdvanceSeconds(1);
-    desktop.PressKey();
-    engine.TimUpdateTimer();
-    EXPECT_EQ(kinds(), "AAAAAB");
-    EXPECT_TRUE(timers[5].Suspended); // idle timer while the user works
+    probe.Answer(true);
+    desktop.AddWindow(100, "Notes", "notes");
+    desktop.AddWindow(300, "Report", "report.exe");
+    state.IdleIntervalSec = 300;
+    for (const Row& row : table) {
+        SCOPED_TRACE("type " + std::to_string(row.type));
+        EXPECT_EQ(classify(row.type, 0, 300), row.busy);
+        EXPECT_EQ(classify(row.type, 301, 300), row.idle);
+        EXPECT_EQ(classify(row.type, 0, 100), row.behind);
+    }
+}
 
+// The same timer moving between the columns: the period that stops
+// advancing is closed at its last increment.
+TEST_F(EngineTest, IdleTimerSwapsItsPeriodsAsTheUserComesAndGoes)
+{
+    TMyTimer& timer = AddTimer(ttIdleTime);
+    Tick();
+    Tick();
     desktop.SetIdleSeconds(301);
-    clock.AdvanceSeconds(1);
-    desktop.PressKey();
-    engine.TimUpdateTimer();
-    EXPECT_EQ(kinds(), "ABBABA");
-    EXPECT_FALSE(timers[5].Suspended);
-    EXPECT_EQ(Ms(timers[3].ActiveTime), 1000);
+    Tick();
+    EXPECT_FALSE(timer.Suspended);
+    ASSERT_EQ(timer.BackgroundPeriods.Count(), 1u);
+    EXPECT_EQ(Ms(timer.BackgroundTime), 1000);
+    Tick(4);
+    EXPECT_EQ(Ms(timer.ActiveTime), 4000);
+    desktop.SetIdleSeconds(0);
+    Tick();
+    EXPECT_TRUE(timer.Suspended);
+    EXPECT_EQ(timer.ActivePeriods.Count(), 1u);
+    EXPECT_EQ(Ms(timer.BackgroundTime), 1000);
 }
 
 TEST_F(EngineTest, IdleThresholdIsStrictAndSigned)
@@ -126,13 +165,32 @@ TEST_F(EngineTest, InternetTimerStartsTheProbeOnceAndWaitsForItsAnswer)
     EXPECT_EQ(probe.Starts(), 0);
     timer.Enabled = true;
     Tick();
+    // Started and probed at once, but the answer is not in yet.
     EXPECT_EQ(probe.Starts(), 1);
+    EXPECT_EQ(probe.Probes(), 1);
     EXPECT_TRUE(timer.Suspended);
-    probe.SetConnected(true);
+    EXPECT_EQ(timer.BackgroundStart, kNoPeriod);
+    probe.Answer(true);
     Tick();
+    probe.FireTimer();
     Tick();
     EXPECT_EQ(probe.Starts(), 1);
     EXPECT_EQ(Ms(timer.ActiveTime), 1000);
+    probe.Answer(false);
+    Tick();
+    EXPECT_TRUE(timer.Suspended);
+    EXPECT_EQ(timer.ActivePeriods.Count(), 1u);
+}
+
+TEST_F(EngineTest, InternetTimerUsesAnEarlierAnswerOnItsFirstTick)
+{
+    probe.StartTimer();
+    probe.Answer(true);
+    TMyTimer& timer = AddTimer(ttInternet);
+    desktop.SetIdleSeconds(100000);
+    Tick();
+    EXPECT_EQ(probe.Starts(), 1);
+    EXPECT_NE(timer.ActiveStart, kNoPeriod); // idle or not
 }
 
 TEST_F(EngineTest, LockedDesktopSkipsTheTickAndTheNextTickAddsTheGap)
