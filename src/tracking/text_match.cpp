@@ -1,5 +1,7 @@
 #include "tracking/text_match.h"
 
+#include <array>
+#include <clocale>
 #include <cstdint>
 #include <cwchar>
 #include <cwctype>
@@ -85,14 +87,46 @@ char32_t LowerCodePoint(char32_t cp)
     return result;
 }
 
+// The locale's folding of the ASCII range, rebuilt when the C locale's
+// character classes change. Names are nearly all ASCII, and asking towlower
+// for every character costs more than the rest of a census together.
+const std::array<char32_t, 0x80>& AsciiLowerTable()
+{
+    struct Table
+    {
+        std::string Locale;
+        std::array<char32_t, 0x80> Lower {};
+        bool Filled = false;
+    };
+    thread_local Table table;
+    const char* locale = std::setlocale(LC_CTYPE, nullptr);
+    if (!table.Filled || locale == nullptr || table.Locale != locale) {
+        for (char32_t cp = 0; cp < 0x80; ++cp) {
+            table.Lower[cp] = LowerCodePoint(cp);
+        }
+        table.Locale = locale != nullptr ? locale : "";
+        table.Filled = locale != nullptr;
+    }
+    return table.Lower;
+}
+
 } // namespace
 
 std::string LowerCase(std::string_view text)
 {
+    const std::array<char32_t, 0x80>& ascii = AsciiLowerTable();
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            // Usually ASCII again, but a locale may fold a letter out of the
+            // range (I to dotless i).
+            EncodeUtf8(ascii[byte], out);
+            ++pos;
+            continue;
+        }
         char32_t cp = 0;
         const std::size_t length = DecodeUtf8(text, pos, cp);
         if (length == 0) {

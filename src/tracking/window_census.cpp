@@ -52,6 +52,14 @@ const std::vector<TopLevelWindow>& TickCensus::Windows(bool processNames)
             pass.Failure = std::current_exception();
             throw;
         }
+        // Lower-cased once here rather than once per scope. Only windows with
+        // a caption can be listed; lower-casing never empties a caption.
+        for (TopLevelWindow& window : *pass.Windows) {
+            if (!window.Caption.empty()) {
+                std::string& name = processNames ? window.ProcessName : window.Caption;
+                name = LowerCase(name);
+            }
+        }
     }
     return *pass.Windows;
 }
@@ -64,7 +72,7 @@ const std::vector<CensusEntry>& TickCensus::LoweredList(std::uint8_t scope, bool
         std::vector<CensusEntry> entries;
         for (const TopLevelWindow& window : Windows(processNames)) {
             if (ListedInScope(window, m_skipWindow, scope)) {
-                entries.push_back({LowerCase(processNames ? window.ProcessName : window.Caption), window.Handle});
+                entries.push_back({processNames ? window.ProcessName : window.Caption, window.Handle});
             }
         }
         list = std::move(entries);

@@ -16,6 +16,26 @@ TEST(LowerCase, FoldsNonAsciiLettersByTheUsersLocale)
     EXPECT_EQ(LowerCase("\u212A"), "k");
 }
 
+// The folding follows the locale in force at each call, also for plain
+// ASCII letters, which a locale may fold out of the ASCII range.
+TEST(LowerCase, FollowsTheLocaleAsItChanges)
+{
+    {
+        ScopedLocale locale("tr_TR.UTF-8");
+        ASSERT_TRUE(locale.Ok());
+        EXPECT_EQ(LowerCase("KAPI"), "kap\u0131");
+        EXPECT_EQ(LowerCase("\u0130stanbul"), "istanbul");
+    }
+    {
+        ScopedLocale locale("de_DE.UTF-8");
+        ASSERT_TRUE(locale.Ok());
+        EXPECT_EQ(LowerCase("KAPI"), "kapi");
+    }
+    ScopedLocale locale("tr_TR.UTF-8");
+    ASSERT_TRUE(locale.Ok());
+    EXPECT_EQ(LowerCase("I"), "\u0131");
+}
+
 TEST(LowerCase, KeepsBytesThatAreNotUtf8)
 {
     ScopedLocale locale("de_DE.UTF-8");
