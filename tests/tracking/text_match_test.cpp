@@ -65,17 +65,6 @@ TEST(FileNamePart, TakesTheTextAfterTheLastDelimiter)
     EXPECT_EQ(FileNamePart("C:editor.exe"), "editor.exe");
     EXPECT_EQ(FileNamePart("mixed/dir\\name"), "name");
     EXPECT_EQ(FileNamePart("plain.exe"), "plain.exe");
-    EXPECT_EQ(FileNamePart("dir/"), "");
-    EXPECT_EQ(FileNamePart(""), "");
-}
-
-TEST(ContainsText, EmptyNeedleMatchesNothing)
-{
-    EXPECT_TRUE(ContainsText("winword.exe", "word"));
-    EXPECT_TRUE(ContainsText("word", "word"));
-    EXPECT_FALSE(ContainsText("word", "words"));
-    EXPECT_FALSE(ContainsText("anything", ""));
-    EXPECT_FALSE(ContainsText("", ""));
 }
 
 TEST_F(EngineTest, TimersMatchNonAsciiNamesWhateverTheirCase)

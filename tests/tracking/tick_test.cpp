@@ -84,27 +84,6 @@ TEST_F(EngineTest, ClassifiesEveryTypeInForegroundIdleAndBackground)
     }
 }
 
-// The same timer moving between the columns: the period that stops
-// advancing is closed at its last increment.
-TEST_F(EngineTest, IdleTimerSwapsItsPeriodsAsTheUserComesAndGoes)
-{
-    TMyTimer& timer = AddTimer(ttIdleTime);
-    Tick();
-    Tick();
-    desktop.SetIdleSeconds(301);
-    Tick();
-    EXPECT_FALSE(timer.Suspended);
-    ASSERT_EQ(timer.BackgroundPeriods.Count(), 1u);
-    EXPECT_EQ(Ms(timer.BackgroundTime), 1000);
-    Tick(4);
-    EXPECT_EQ(Ms(timer.ActiveTime), 4000);
-    desktop.SetIdleSeconds(0);
-    Tick();
-    EXPECT_TRUE(timer.Suspended);
-    EXPECT_EQ(timer.ActivePeriods.Count(), 1u);
-    EXPECT_EQ(Ms(timer.BackgroundTime), 1000);
-}
-
 TEST_F(EngineTest, IdleThresholdIsStrictAndSigned)
 {
     state.IdleIntervalSec = 300;
@@ -285,6 +264,11 @@ TEST_F(EngineTest, HintHidesOnlyWhenThePointerLeavesTheWindow)
     desktop.SetCursor({111, 220});
     engine.TimUpdateTimer();
     EXPECT_EQ(hides, 1);
+    // An unknown position is not taken for one outside the window.
+    desktop.SetFailing(FakeDesktop::Op::Cursor);
+    engine.TimUpdateTimer();
+    EXPECT_EQ(hides, 1);
+    desktop.SetFailing(FakeDesktop::Op::Cursor, false);
 
     engine.MainWindowRect = []() -> ScreenRect { throw std::runtime_error("gone"); };
     engine.TimUpdateTimer();
