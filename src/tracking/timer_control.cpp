@@ -43,6 +43,9 @@ void TrackingEngine::OnPowerBroadcast(int code)
         Log(0, "sleep->");
         m_state.Sleeping = true;
         AddToAllTimersOffEvents();
+        if (AfterSuspend) {
+            AfterSuspend();
+        }
     } else if (code == pbtApmResumeSuspend) {
         m_state.Sleeping = false;
         Log(0, "wake up-<");

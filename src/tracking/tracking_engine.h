@@ -56,6 +56,7 @@ public:
     std::function<void()> HideTaskbarButton;
     std::function<void(int intervalMs)> SetUpdateInterval; // new interval of the tick's timer
     std::function<void()> RefreshStatistics;               // set while the statistics window exists
+    std::function<void()> AfterSuspend;                    // runs once the periods are closed for a suspend (to save)
     // Sees every run-log line as it is written (diagnostics, tests).
     std::function<void(std::uint8_t level, std::string_view text)> LogTap;
 
@@ -81,7 +82,8 @@ public:
     // Closes both open periods of every timer.
     void AddToAllTimersOffEvents();
 
-    // Start or stop the selected timers (in list order).
+    // Start or stop the timers of the selected rows, given in list order; an
+    // empty selection only repaints.
     void actStartTimerExecute(std::span<TMyTimer* const> selected);
     void actStopTimerExecute(std::span<TMyTimer* const> selected);
 

@@ -70,10 +70,13 @@ TEST_F(EngineTest, StartAndStopActOnTheSelectionAndLeavePeriodsToTheTick)
 TEST_F(EngineTest, SuspendClosesEverythingAndNothingCountsUntilResume)
 {
     TMyTimer& timer = AddTimer(ttWorkTime);
+    std::size_t closedWhenSaved = 0;
+    engine.AfterSuspend = [&] { closedWhenSaved = timer.ActivePeriods.Count(); };
     Tick();
     Tick();
     desktop.SendPower(pbtApmSuspend);
     EXPECT_TRUE(state.Sleeping);
+    EXPECT_EQ(closedWhenSaved, 1u);
     EXPECT_EQ(timer.ActivePeriods.Count(), 1u);
     EXPECT_EQ(timer.ActiveStart, kNoPeriod);
     engine.AddToAllTimersOffEvents(); // twice: still one period
