@@ -23,9 +23,9 @@ tally_install_packages() {
     fi
 }
 
-# Locales that tests use for decimal separators and date formats.
+# Locales that tests use for decimal separators, date formats and case folding.
 tally_ensure_locales() {
-    local needed=("de_DE.UTF-8" "en_US.UTF-8")
+    local needed=("de_DE.UTF-8" "en_US.UTF-8" "tr_TR.UTF-8")
     local generate=0
     for loc in "${needed[@]}"; do
         local short=${loc/.UTF-8/.utf8}
