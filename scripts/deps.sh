@@ -62,3 +62,9 @@ TALLY_X11_PACKAGES=(
 TALLY_DBUS_PACKAGES=(
     libsystemd-dev dbus dbus-daemon python3-dbusmock systemd
 )
+
+# Drawing the pictures and the click sound (assets/make_assets.py, assets/check_assets.sh).
+# The generated files are committed, so building the program does not need these.
+TALLY_ASSET_PACKAGES=(
+    python3-pil fonts-dejavu-core
+)
