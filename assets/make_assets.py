@@ -70,9 +70,24 @@ def build():
         "stat_restore": "stat_restore.png",
     }
     layout["sound"] = {"file": "click.wav", "rate": sound.RATE, "channels": 1, "bits": 16, "samples": sound.SAMPLES}
-    files["layout.json"] = (json.dumps(layout, indent=2) + "\n").encode()
+    files["layout.json"] = (_compact_json(layout) + "\n").encode()
     files["assets.qrc"] = _qrc(sorted(n for n in files if n != "assets.qrc") + ["layout.json"])
     return files
+
+
+def _compact_json(value, indent=0):
+    """JSON with one line per innermost object or list, so the layout reads like a table."""
+    if not isinstance(value, (dict, list)):
+        return json.dumps(value)
+    children = value.values() if isinstance(value, dict) else value
+    if not any(isinstance(v, (dict, list)) for v in children):
+        return json.dumps(value, separators=(", ", ": "))
+    pad = "  " * (indent + 1)
+    if isinstance(value, dict):
+        items = ["%s%s: %s" % (pad, json.dumps(k), _compact_json(v, indent + 1)) for k, v in value.items()]
+        return "{\n" + ",\n".join(items) + "\n" + "  " * indent + "}"
+    items = [pad + _compact_json(v, indent + 1) for v in value]
+    return "[\n" + ",\n".join(items) + "\n" + "  " * indent + "]"
 
 
 def _qrc(names):
