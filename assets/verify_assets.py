@@ -75,6 +75,41 @@ def check_skin(d, layout):
     return img
 
 
+def luminance(c):
+    return (299 * c[0] + 587 * c[1] + 114 * c[2]) // 1000
+
+
+def inside(x, y, r):
+    return r["x"] <= x < r["x"] + r["w"] and r["y"] <= y < r["y"] + r["h"]
+
+
+def check_header_text(layout, skin):
+    """The title and version lie within the rectangles the layout gives for them."""
+    title, version = layout["title"], layout["version"]
+    px = skin.load()
+    lit = {"title": 0, "version": 0}
+    for y in range(6, 48):
+        for x in range(36, 380):
+            if luminance(px[x, y]) < 150:
+                continue
+            if inside(x, y, title):
+                lit["title"] += 1
+            elif inside(x, y, version):
+                lit["version"] += 1
+            else:
+                expect(False, "bright header pixel at %s outside the title and version boxes" % ((x, y),))
+                return
+    expect(lit["title"] > 100, "the title box holds no text")
+    expect(lit["version"] > 10, "the version box holds no text")
+
+
+def check_glyph_contrast(name, state, pic):
+    """A button's glyph must stand out from its face at 1x: some pixels far brighter than the median."""
+    values = sorted(luminance(c) for c in pic.getdata())
+    median, top = values[len(values) // 2], values[-3]
+    expect(top - median >= 70, "%s %s: glyph contrast %d is too low" % (name, state, top - median))
+
+
 EXPECTED_BUTTONS = {
     "ImageBtn3": (9, 61, 35, 14),
     "ImgBtnStart": (13, 295, 18, 18),
@@ -111,6 +146,8 @@ def check_buttons(d, layout, skin):
                 KEY not in [c for _, c in pic.getcolors(pic.size[0] * pic.size[1])],
                 "%s contains the colour key" % b[state],
             )
+        for state, pic in pictures.items():
+            check_glyph_contrast(b["name"], state, pic)
         if len(pictures) == 3:
             expect(
                 pictures["normal"].tobytes() == skin.crop(box).tobytes(),
@@ -212,6 +249,7 @@ def main(argv):
     with open(os.path.join(d, "layout.json")) as f:
         layout = json.load(f)
     skin = check_skin(d, layout)
+    check_header_text(layout, skin)
     check_buttons(d, layout, skin)
     check_icons(d, layout)
     check_windows(d, layout)
