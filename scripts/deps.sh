@@ -67,3 +67,9 @@ TALLY_DBUS_PACKAGES=(
 TALLY_GUI_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev libgl-dev
 )
+
+# Drawing the pictures and the click sound (assets/make_assets.py, assets/check_assets.sh).
+# The generated files are committed, so building the program does not need these.
+TALLY_ASSET_PACKAGES=(
+    python3-pil fonts-dejavu-core
+)
