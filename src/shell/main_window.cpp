@@ -259,7 +259,7 @@ void MainWindow::CreateButtons()
                       actDelTimer->trigger();
                   }
               });
-    clickThen(AddButton(QStringLiteral("btn_stat"), {439, 287}, {18, 18}, QStringLiteral("Show statistic")),
+    clickThen(AddButton(QStringLiteral("btn_statistic"), {439, 287}, {18, 18}, QStringLiteral("Show statistic")),
               "iBtnStatClick->",
               [this] { m_actShowHideStat->trigger(); });
     TImageBtn* help = AddButton(QStringLiteral("btn_help"), {384, 19}, {14, 13}, QStringLiteral("Help"));

@@ -83,7 +83,7 @@ private:
 
 TimerListView::TimerListView(QWidget* parent)
     : QListWidget(parent)
-    , m_stopwatch(SkinPixmap(QStringLiteral("stopwatch"), QSize(32, 32)))
+    , m_stopwatch(SkinPixmap(QStringLiteral("stopwatch_32"), QSize(32, 32)))
     , m_greenDot(SkinPixmap(QStringLiteral("dot_green"), QSize(13, 13)))
     , m_yellowDot(SkinPixmap(QStringLiteral("dot_yellow"), QSize(13, 13)))
 {
