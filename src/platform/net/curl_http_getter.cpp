@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 namespace tally {
 
@@ -15,9 +16,9 @@ struct Transfer
     std::string StatusLine;
 };
 
-bool IsStatusLine(const char* data, std::size_t size)
+bool IsStatusLine(std::string_view line)
 {
-    return size >= 5 && std::string(data, 5) == "HTTP/";
+    return line.starts_with("HTTP/");
 }
 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user)
@@ -26,12 +27,12 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
     const std::size_t length = size * count;
     // An interim answer (100 Continue) is followed by the final status line,
     // which replaces it.
-    if (IsStatusLine(data, length)) {
-        std::string line(data, length);
+    std::string_view line(data, length);
+    if (IsStatusLine(line)) {
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-            line.pop_back();
+            line.remove_suffix(1);
         }
-        transfer->StatusLine = std::move(line);
+        transfer->StatusLine = line;
     }
     return length;
 }
