@@ -94,27 +94,12 @@ public:
         std::lock_guard lock(m_mutex);
         return m_requestLines;
     }
-    int Requests() const
-    {
-        std::lock_guard lock(m_mutex);
-        return static_cast<int>(m_requestLines.size());
-    }
-    // Held connections the client side has closed.
-    int AbandonedByClient() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_abandoned;
-    }
+    int Requests() const { return static_cast<int>(RequestLines().size()); }
 
     bool WaitForRequests(int count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const
     {
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(lock, timeout, [&] { return static_cast<int>(m_requestLines.size()) >= count; });
-    }
-    bool WaitForAbandoned(int count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const
-    {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, timeout, [&] { return m_abandoned >= count; });
     }
 
 private:
@@ -206,9 +191,6 @@ private:
                     const auto got = recv(client.Fd, buffer, sizeof(buffer), 0);
                     if (got <= 0) {
                         close(client.Fd);
-                        std::lock_guard lock(m_mutex);
-                        m_abandoned += client.Held ? 1 : 0;
-                        m_changed.notify_all();
                         continue;
                     }
                     if (!client.Held) {
@@ -249,7 +231,6 @@ private:
     Reply m_reply;
     bool m_release = false;
     bool m_quit = false;
-    int m_abandoned = 0;
     std::vector<std::string> m_requestLines;
     std::thread m_thread;
 };
