@@ -49,6 +49,7 @@ TALLY_BUILD_PACKAGES=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
+    libcurl4-openssl-dev
     tzdata locales
 )
 
