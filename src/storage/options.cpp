@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace tally {
 
@@ -60,8 +61,11 @@ void LoadIni(SettingsStore& settings, TBrisvaleLog& log, IniOptions& options)
     options.ShowHints = ReadSetting(settings, setting::ShowHints);
     options.IdleIntervalSec = ReadSetting(settings, setting::IdleInterval);
     options.AutoSaveInterval = ReadSetting(settings, setting::AutoSaveInterval);
-    // 64 bits: a large value must not wrap into a negative window.
-    options.MaxKeyIntervalMs = std::int64_t {ReadSetting(settings, setting::MaxKeyInterval)} * 1000;
+    // Saturated: a large value must not wrap into a negative window.
+    options.MaxKeyIntervalMs = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(std::int64_t {ReadSetting(settings, setting::MaxKeyInterval)} * 1000,
+                                 std::numeric_limits<std::int32_t>::min(),
+                                 std::numeric_limits<std::int32_t>::max()));
     options.SplashOn = ReadSetting(settings, setting::SplashOn);
     options.ShowTodayTime = ReadSetting(settings, setting::ShowTodayTime);
     options.ShowColor = ReadSetting(settings, setting::ShowColor);
@@ -106,14 +110,14 @@ int ReadSelectedIndex(const SettingsStore& settings)
 
 namespace {
 
-struct OptionItem
+struct MenuOptionEntry
 {
     MenuOption Option;
     const BoolSetting& Setting;
     std::string_view Handler;
 };
 
-const std::array<OptionItem, 6> kOptionItems {{
+const std::array<MenuOptionEntry, 6> kMenuOptions {{
     {MenuOption::AutoRun, setting::AutoRun, "pAutoRunClick"},
     {MenuOption::SoundOn, setting::SoundOn, "pSoundOnClick"},
     {MenuOption::ShowSplash, setting::SplashOn, "pShowSplashClick"},
@@ -122,21 +126,21 @@ const std::array<OptionItem, 6> kOptionItems {{
     {MenuOption::ShowColor, setting::ShowColor, "pShowColorClick"},
 }};
 
-const OptionItem& ItemOf(MenuOption option)
+const MenuOptionEntry& EntryOf(MenuOption option)
 {
-    return kOptionItems[static_cast<std::size_t>(option)];
+    return kMenuOptions[static_cast<std::size_t>(option)];
 }
 
 } // namespace
 
 const BoolSetting& SettingOf(MenuOption option)
 {
-    return ItemOf(option).Setting;
+    return EntryOf(option).Setting;
 }
 
 std::string_view HandlerName(MenuOption option)
 {
-    return ItemOf(option).Handler;
+    return EntryOf(option).Handler;
 }
 
 void OptionClicked(MenuOption option, bool checked, SettingsStore& settings, TBrisvaleLog& log, AutoStart& autoStart)

@@ -102,8 +102,8 @@ struct IniOptions
     bool SoundOn = true;
     bool ShowHints = true;
     std::int32_t IdleIntervalSec = 300;
-    std::int32_t AutoSaveInterval = 5; // minutes; 0 or less: no autosave
-    std::int64_t MaxKeyIntervalMs = 1000;
+    std::int32_t AutoSaveInterval = 5;    // minutes; 0 or less: no autosave
+    std::int32_t MaxKeyIntervalMs = 1000; // saturated at the 32-bit limits
     bool SplashOn = true;
     bool ShowTodayTime = true;
     bool ShowColor = false;

@@ -125,10 +125,13 @@ TEST_F(OptionsTest, StoredValuesAndTheirOddities)
               "; edited by hand\n[MAIN]\nautorun=0\nIDLEINTERVAL=0x10\nAutoSaveInterval=soon\nMaxKeyInterval=3\n"
               "SoundOn=2\nLogActive=1\nLogDetail=4\nFirstLaunch=0\nstray text\n[View]\nShowColor=1\n");
 
-    // Seconds beyond what milliseconds fit in 32 bits.
+    // Seconds beyond what milliseconds fit in 32 bits saturate.
     WriteFile(path, "[main]\nMaxKeyInterval=3000000\n");
     LoadIni(settings, log, options);
-    EXPECT_EQ(options.MaxKeyIntervalMs, 3'000'000'000LL);
+    EXPECT_EQ(options.MaxKeyIntervalMs, INT32_MAX);
+    WriteFile(path, "[main]\nMaxKeyInterval=-3000000\n");
+    LoadIni(settings, log, options);
+    EXPECT_EQ(options.MaxKeyIntervalMs, INT32_MIN);
 }
 
 TEST_F(OptionsTest, FirstLaunchWriteFailurePropagatesWithOptionsInPlace)
