@@ -46,8 +46,8 @@ MainWindow::MainWindow(TimeModel& model, TBrisvaleLog& log, std::function<TDateT
     m_list->setGeometry(kListRect);
     m_list->SetRowSource([this](const TMyTimer& timer) {
         ListOptions options;
-        options.ShowTodayTime = OptionChecked(OptionItem::ShowTodayTime);
-        options.ShowColor = OptionChecked(OptionItem::ShowColor);
+        options.ShowTodayTime = OptionChecked(MenuOption::ShowTodayTime);
+        options.ShowColor = OptionChecked(MenuOption::ShowColor);
         return MakeTimerRow(timer, options, m_now());
     });
     m_list->viewport()->installEventFilter(this);
@@ -191,19 +191,19 @@ void MainWindow::CreateMenus()
     m_pMenuMain->addAction(actAbout);
     m_pMenuMain->addSeparator();
     m_options = m_pMenuMain->addMenu(QStringLiteral("Options"));
-    const std::pair<OptionItem, QString> items[] = {
-        {OptionItem::AutoRun, QStringLiteral("Load at windows startup")},
-        {OptionItem::SoundOn, QStringLiteral("Sound on")},
-        {OptionItem::ShowSplash, QStringLiteral("Show loading window")},
-        {OptionItem::ShowHints, QStringLiteral("Show hints")},
-        {OptionItem::ShowTodayTime, QStringLiteral("Show today time")},
-        {OptionItem::ShowColor, QStringLiteral("Show timers color")},
+    const std::pair<MenuOption, QString> items[] = {
+        {MenuOption::AutoRun, QStringLiteral("Load at windows startup")},
+        {MenuOption::SoundOn, QStringLiteral("Sound on")},
+        {MenuOption::ShowSplash, QStringLiteral("Show loading window")},
+        {MenuOption::ShowHints, QStringLiteral("Show hints")},
+        {MenuOption::ShowTodayTime, QStringLiteral("Show today time")},
+        {MenuOption::ShowColor, QStringLiteral("Show timers color")},
     };
     for (const auto& [item, caption] : items) {
         QAction* action = m_options->addAction(caption);
         action->setCheckable(true);
-        action->setChecked(item != OptionItem::ShowColor);
-        const OptionItem which = item;
+        action->setChecked(item != MenuOption::ShowColor);
+        const MenuOption which = item;
         connect(action, &QAction::triggered, this, [this, which](bool checked) { emit optionToggled(which, checked); });
         m_optionActions.emplace_back(item, action);
     }
@@ -295,7 +295,7 @@ void MainWindow::RepaintList()
     m_list->viewport()->update();
 }
 
-void MainWindow::SetOptionChecked(OptionItem item, bool checked)
+void MainWindow::SetOptionChecked(MenuOption item, bool checked)
 {
     for (auto& [which, action] : m_optionActions) {
         if (which == item) {
@@ -304,7 +304,7 @@ void MainWindow::SetOptionChecked(OptionItem item, bool checked)
     }
 }
 
-bool MainWindow::OptionChecked(OptionItem item) const
+bool MainWindow::OptionChecked(MenuOption item) const
 {
     for (const auto& [which, action] : m_optionActions) {
         if (which == item) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/time_model.h"
+#include "storage/options.h"
 #include "view/timer_row.h"
 
 #include <QAction>
@@ -16,9 +17,6 @@ namespace tally {
 class TBrisvaleLog;
 class TImageBtn;
 class TimerListView;
-
-// Check items of the "Options" menu.
-enum class OptionItem { AutoRun, SoundOn, ShowSplash, ShowHints, ShowTodayTime, ShowColor };
 
 // The main window: a frameless skinned window with picture buttons, the timer
 // list and the menus. It decides nothing itself: every rule comes from the
@@ -36,8 +34,8 @@ public:
     // Repaints the rows from their timers' current values.
     void RepaintList();
 
-    void SetOptionChecked(OptionItem item, bool checked);
-    bool OptionChecked(OptionItem item) const;
+    void SetOptionChecked(MenuOption item, bool checked);
+    bool OptionChecked(MenuOption item) const;
     void SetStatChecked(bool on) { m_actShowHideStat->setChecked(on); }
     void SetProjectsChecked(bool on) { m_actShowHideProjects->setChecked(on); }
 
@@ -85,7 +83,7 @@ signals:
     void sendCommentsRequested();
     void openRequested();
     void exitRequested();
-    void optionToggled(tally::OptionItem item, bool checked);
+    void optionToggled(tally::MenuOption item, bool checked);
     void clickSound();
     void minimised();
     // The list selection changed by a click (for the statistics window).
@@ -121,7 +119,7 @@ private:
     QMenu* m_options = nullptr;
     QAction* m_actShowHideStat = nullptr;
     QAction* m_actShowHideProjects = nullptr;
-    std::vector<std::pair<OptionItem, QAction*>> m_optionActions;
+    std::vector<std::pair<MenuOption, QAction*>> m_optionActions;
     bool m_snapping = false;
 };
 

@@ -64,10 +64,10 @@ TEST_F(Gui, MainWindowIsTheSkinWithTheListOfTheCurrentProject)
     ASSERT_EQ(window.List().count(), 2);
     EXPECT_EQ(TimerListView::TimerOf(window.List().item(1))->Name, "b");
     // The options start as their defaults: all checked but the colour bar.
-    EXPECT_TRUE(window.OptionChecked(OptionItem::ShowTodayTime));
-    EXPECT_FALSE(window.OptionChecked(OptionItem::ShowColor));
-    window.SetOptionChecked(OptionItem::ShowColor, true);
-    EXPECT_TRUE(window.OptionChecked(OptionItem::ShowColor));
+    EXPECT_TRUE(window.OptionChecked(MenuOption::ShowTodayTime));
+    EXPECT_FALSE(window.OptionChecked(MenuOption::ShowColor));
+    window.SetOptionChecked(MenuOption::ShowColor, true);
+    EXPECT_TRUE(window.OptionChecked(MenuOption::ShowColor));
 }
 
 TEST_F(Gui, ActionsCarryTheSelectionOut)
