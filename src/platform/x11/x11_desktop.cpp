@@ -1,6 +1,7 @@
 #include "platform/x11/x11_desktop.h"
 
 #include "platform/x11/process_names.h"
+#include "platform/x11/sigpipe_guard.h"
 #include "platform/x11/x11_census.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_queries.h"
@@ -65,6 +66,7 @@ struct X11Desktop::Impl
         , wake(CheckedFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC), "eventfd"))
     {
         Watch(wake.Get());
+        const x11::SigpipeGuard guard;
         Open();
     }
 
@@ -136,6 +138,7 @@ struct X11Desktop::Impl
     template <typename F>
     auto Run(F&& f)
     {
+        const x11::SigpipeGuard guard;
         X11Connection& c = Connection();
         if constexpr (std::is_void_v<std::invoke_result_t<F, X11Connection&>>) {
             f(c);
@@ -354,6 +357,7 @@ std::vector<int> X11Desktop::EventDescriptors()
 void X11Desktop::DispatchEvents()
 {
     Impl& impl = *m_impl;
+    const x11::SigpipeGuard guard;
     std::uint64_t ignored = 0;
     [[maybe_unused]] const auto readBytes = read(impl.wake.Get(), &ignored, sizeof ignored);
 
