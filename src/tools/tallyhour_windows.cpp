@@ -2,9 +2,14 @@
 
 #include "platform/x11/x11_desktop.h"
 
+#ifdef TALLY_HAVE_LOGIND
+#include "platform/logind/logind_session_watcher.h"
+#endif
+
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -48,7 +53,16 @@ int main(int argc, char** argv)
     }
 
     try {
-        tally::X11Desktop desktop(nullptr, display);
+        std::unique_ptr<tally::SessionWatcher> watcher;
+        std::string lockSource = "no session watcher in this tool";
+#ifdef TALLY_HAVE_LOGIND
+        tally::LogindWatcherOptions options;
+        options.CallTimeout = std::chrono::milliseconds(1000);
+        auto logind = std::make_unique<tally::LogindSessionWatcher>(options);
+        lockSource = logind->SessionPath().empty() ? "no logind session found" : "logind " + logind->SessionPath();
+        watcher = std::move(logind);
+#endif
+        tally::X11Desktop desktop(watcher.get(), display);
         std::cout << "Window manager: " << (desktop.HasWindowManager() ? "yes" : "none") << "\n";
 
         const auto windows = desktop.Census(0, true);
@@ -85,8 +99,7 @@ int main(int argc, char** argv)
         std::fflush(stdout);
 
         std::cout << "\nIdle seconds: " << desktop.IdleSeconds() << "\n";
-        std::cout << "Desktop locked: " << (desktop.IsDesktopLocked() ? "yes" : "no")
-                  << " (no session watcher in this tool)\n";
+        std::cout << "Desktop locked: " << (desktop.IsDesktopLocked() ? "yes" : "no") << " (" << lockSource << ")\n";
     } catch (const std::exception& e) {
         std::cerr << "tallyhour-windows: " << e.what() << "\n";
         return 1;
