@@ -95,16 +95,23 @@ int WriteAll(int fd, std::span<const std::uint8_t> bytes)
     return 0;
 }
 
-// The file a symbolic link points at, so that the rename replaces the file
-// and not the link.
-fs::path ResolveTarget(const fs::path& path)
+// The file a symbolic link points at (even one not yet created), so that
+// the rename replaces the file and not the link.
+fs::path ResolveTarget(fs::path path)
 {
-    std::error_code ec;
-    if (!fs::is_symlink(path, ec)) {
-        return path;
+    constexpr int kMaxLinks = 40;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        std::error_code ec;
+        if (!fs::is_symlink(path, ec)) {
+            break;
+        }
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec) {
+            break;
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
     }
-    fs::path target = fs::weakly_canonical(path, ec);
-    return ec ? path : target;
+    return path;
 }
 
 void SyncDirectory([[maybe_unused]] const fs::path& dir)
