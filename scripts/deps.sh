@@ -50,6 +50,8 @@ TALLY_BUILD_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
     tzdata locales
+    nlohmann-json3-dev
+    clang libclang-rt-14-dev
 )
 
 # The X11 backend and its test rig.

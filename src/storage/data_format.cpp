@@ -220,9 +220,7 @@ private:
     {
         // Both values are checked before either is read, so a period is
         // either added whole or not at all.
-        if (!m_in.Has(kPeriodBytes)) {
-            m_in.Skip(kPeriodBytes);
-        }
+        m_in.Require(kPeriodBytes, "work period");
         const double start = m_in.ReadDouble();
         const double stop = m_in.ReadDouble();
         periods.Add(start, stop);

@@ -120,9 +120,7 @@ private:
     void Periods(PeriodList& periods, std::int32_t count)
     {
         for (std::int32_t i = 0; i < count; ++i) {
-            if (!m_in.Has(16)) {
-                m_in.Skip(16);
-            }
+            m_in.Require(16, "work period");
             const double start = m_in.ReadSplitDoubleBE();
             const double stop = m_in.ReadSplitDoubleBE();
             periods.Add(start, stop);
@@ -131,9 +129,7 @@ private:
 
     Money Amount()
     {
-        if (!m_in.Has(8)) {
-            m_in.Skip(8);
-        }
+        m_in.Require(8, "money pair");
         const std::int32_t whole = m_in.ReadIntegerBE();
         const std::int32_t hundredths = m_in.ReadIntegerBE();
         return LegacyMoney(whole, hundredths);

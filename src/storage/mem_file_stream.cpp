@@ -75,7 +75,7 @@ void TMemFileStream::WriteString(std::string_view text)
 
 void TMemFileStream::ReadBytes(void* bytes, std::size_t count)
 {
-    Need(count, "bytes");
+    Require(count, "bytes");
     if (count > 0) {
         std::memcpy(bytes, m_data.get() + m_position, count);
     }
@@ -84,7 +84,7 @@ void TMemFileStream::ReadBytes(void* bytes, std::size_t count)
 
 void TMemFileStream::Skip(std::size_t count)
 {
-    Need(count, "bytes");
+    Require(count, "bytes");
     m_position += count;
 }
 
@@ -116,7 +116,7 @@ std::string TMemFileStream::ReadString()
 
 std::int32_t TMemFileStream::ReadIntegerBE()
 {
-    Need(4, "integer");
+    Require(4, "integer");
     const std::uint8_t* p = m_data.get() + m_position;
     m_position += 4;
     const std::uint32_t v
@@ -126,7 +126,7 @@ std::int32_t TMemFileStream::ReadIntegerBE()
 
 double TMemFileStream::ReadSplitDoubleBE()
 {
-    Need(8, "double");
+    Require(8, "double");
     const auto low = static_cast<std::uint32_t>(ReadIntegerBE());
     const auto high = static_cast<std::uint32_t>(ReadIntegerBE());
     return std::bit_cast<double>(std::uint64_t(high) << 32 | low);

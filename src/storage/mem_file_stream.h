@@ -65,13 +65,15 @@ public:
     // Whether the next count bytes are there.
     bool Has(std::size_t count) const { return count <= m_size - m_position; }
 
-private:
-    void Need(std::size_t count, const char* what) const
+    // Throws StreamReadError naming what unless the next count bytes are there.
+    void Require(std::size_t count, const char* what) const
     {
         if (!Has(count)) {
             FailEnd(count, what);
         }
     }
+
+private:
     [[noreturn]] void FailEnd(std::size_t count, const char* what) const;
     std::uint8_t* Grow(std::size_t count)
     {
@@ -100,13 +102,13 @@ private:
 
 inline std::uint8_t TMemFileStream::ReadByte()
 {
-    Need(1, "byte");
+    Require(1, "byte");
     return m_data[m_position++];
 }
 
 inline std::int32_t TMemFileStream::ReadInteger()
 {
-    Need(4, "integer");
+    Require(4, "integer");
     const std::uint8_t* p = m_data.get() + m_position;
     m_position += 4;
     const std::uint32_t v
@@ -116,7 +118,7 @@ inline std::int32_t TMemFileStream::ReadInteger()
 
 inline double TMemFileStream::ReadDouble()
 {
-    Need(8, "double");
+    Require(8, "double");
     const std::uint8_t* p = m_data.get() + m_position;
     m_position += 8;
     std::uint64_t v = 0;
