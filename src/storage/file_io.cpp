@@ -143,13 +143,13 @@ TMemFileStream ReadWholeFile(const std::string& path)
         Fail("cannot read", path, EISDIR);
     }
     std::size_t capacity = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
-    auto data = std::make_unique_for_overwrite<std::uint8_t[]>(capacity + 1);
+    ByteBuffer data = AllocateBytes(capacity + 1);
     std::size_t size = 0;
     // The extra byte finds a file that grew since fstat.
     for (;;) {
         if (size == capacity + 1) {
             const std::size_t grown = capacity * 2 + 4096;
-            auto bigger = std::make_unique_for_overwrite<std::uint8_t[]>(grown + 1);
+            ByteBuffer bigger = AllocateBytes(grown + 1);
             std::memcpy(bigger.get(), data.get(), size);
             data = std::move(bigger);
             capacity = grown;

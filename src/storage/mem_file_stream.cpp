@@ -26,7 +26,7 @@ TMemFileStream::TMemFileStream(std::string_view bytes)
     Rewind();
 }
 
-TMemFileStream::TMemFileStream(std::unique_ptr<std::uint8_t[]> data, std::size_t size)
+TMemFileStream::TMemFileStream(ByteBuffer data, std::size_t size)
     : m_data(std::move(data))
     , m_size(size)
     , m_capacity(size)
@@ -37,7 +37,7 @@ void TMemFileStream::Reserve(std::size_t capacity)
     if (capacity <= m_capacity) {
         return;
     }
-    auto data = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+    ByteBuffer data = AllocateBytes(capacity);
     if (m_size > 0) {
         std::memcpy(data.get(), m_data.get(), m_size);
     }

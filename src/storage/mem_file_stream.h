@@ -1,11 +1,11 @@
 #pragma once
 
+#include "storage/byte_buffer.h"
 #include "storage/storage_error.h"
 
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,7 +30,7 @@ public:
     explicit TMemFileStream(std::span<const std::uint8_t> bytes);
     explicit TMemFileStream(std::string_view bytes);
     // Takes over a buffer of which the first size bytes are valid.
-    TMemFileStream(std::unique_ptr<std::uint8_t[]> data, std::size_t size);
+    TMemFileStream(ByteBuffer data, std::size_t size);
 
     TMemFileStream(TMemFileStream&&) noexcept = default;
     TMemFileStream& operator=(TMemFileStream&&) noexcept = default;
@@ -90,7 +90,7 @@ private:
     void Expand(std::size_t count);
     std::string ReadText(std::int32_t length, std::size_t lengthOffset);
 
-    std::unique_ptr<std::uint8_t[]> m_data;
+    ByteBuffer m_data;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
     std::size_t m_position = 0;

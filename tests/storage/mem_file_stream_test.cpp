@@ -102,16 +102,20 @@ TEST(MemFileStream, OverlongTextIsCutAtACharacterBoundary)
     EXPECT_EQ(stream.ReadString(), std::string(65555, 'x'));
 }
 
-TEST(MemFileStream, GrowsAcrossManyWrites)
+TEST(MemFileStream, GrowsAcrossManyWritesIntoLargeBuffers)
 {
+    // Past the size at which buffers are placed for huge pages.
+    constexpr int kCount = 2'000'000;
     TMemFileStream stream;
-    for (int i = 0; i < 100000; ++i) {
+    for (int i = 0; i < kCount; ++i) {
         stream.WriteInteger(i);
     }
+    EXPECT_EQ(stream.Size(), 4U * kCount);
     stream.Rewind();
-    for (int i = 0; i < 100000; ++i) {
+    for (int i = 0; i < kCount; ++i) {
         ASSERT_EQ(stream.ReadInteger(), i);
     }
+    EXPECT_THROW(stream.ReadByte(), StreamReadError);
 }
 
 } // namespace
