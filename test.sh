@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds, and runs every test: first the
-# normal build, then again with AddressSanitizer and UndefinedBehaviorSanitizer.
+# normal build, then again with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and last the fuzz targets for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
