@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
 
-tally_install_packages "${TALLY_BUILD_PACKAGES[@]}" "${TALLY_X11_PACKAGES[@]}" "${TALLY_DBUS_PACKAGES[@]}"
+tally_install_packages "${TALLY_BUILD_PACKAGES[@]}" "${TALLY_X11_PACKAGES[@]}" "${TALLY_DBUS_PACKAGES[@]}" \
+    "${TALLY_GUI_PACKAGES[@]}"
 tally_ensure_locales
 
 jobs=$(nproc)

@@ -23,9 +23,9 @@ tally_install_packages() {
     fi
 }
 
-# Locales that tests use for decimal separators and date formats.
+# Locales that tests use for decimal separators, date formats and case folding.
 tally_ensure_locales() {
-    local needed=("de_DE.UTF-8" "en_US.UTF-8")
+    local needed=("de_DE.UTF-8" "en_US.UTF-8" "tr_TR.UTF-8")
     local generate=0
     for loc in "${needed[@]}"; do
         local short=${loc/.UTF-8/.utf8}
@@ -49,6 +49,7 @@ TALLY_BUILD_PACKAGES=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
+    libcurl4-openssl-dev
     tzdata locales
     nlohmann-json3-dev
     clang libclang-rt-14-dev
@@ -63,4 +64,15 @@ TALLY_X11_PACKAGES=(
 # Lock and sleep over logind, and the D-Bus test rig.
 TALLY_DBUS_PACKAGES=(
     libsystemd-dev dbus dbus-daemon python3-dbusmock systemd
+)
+
+# The Qt application shell and its offscreen tests.
+TALLY_GUI_PACKAGES=(
+    qt6-base-dev qt6-multimedia-dev libgl-dev
+)
+
+# Drawing the pictures and the click sound (assets/make_assets.py, assets/check_assets.sh).
+# The generated files are committed, so building the program does not need these.
+TALLY_ASSET_PACKAGES=(
+    python3-pil fonts-dejavu-core
 )

@@ -1,0 +1,1 @@
+"""Generators for the pictures and the sound of the application shell."""

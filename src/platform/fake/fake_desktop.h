@@ -1,0 +1,96 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/desktop.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tally {
+
+// A desktop that tests script: windows in Z order (top first) with captions,
+// owners, visibility and process names, the foreground window, idle seconds,
+// the lock, keystrokes, power events, the pointer and injected failures.
+// Counts the calls the engine makes so tests can check its cost.
+class FakeDesktop final : public Desktop
+{
+public:
+    // Operations that can be made to fail (throw, or return false for the hooks).
+    enum class Op {
+        Foreground,
+        Census,
+        ProcessName,
+        Idle,
+        Lock,
+        Cursor,
+        SetHook,
+        RemoveHook,
+    };
+
+    // With a clock, TickCountMs follows its tick; otherwise the scripted one.
+    explicit FakeDesktop(const Clock* clock = nullptr)
+        : m_clock(clock)
+    { }
+
+    // Window script. AddWindow puts the window at the bottom of the Z order.
+    TopLevelWindow& AddWindow(TopLevelWindow window);
+    TopLevelWindow& AddWindow(WindowHandle handle, std::string caption, std::string processName = {});
+    TopLevelWindow* FindWindow(WindowHandle handle);
+    void RaiseWindow(WindowHandle handle);
+    void RemoveWindow(WindowHandle handle);
+    void ClearWindows() { m_windows.clear(); }
+    const std::vector<TopLevelWindow>& Windows() const { return m_windows; }
+
+    void SetForeground(WindowHandle handle) { m_foreground = handle; }
+    void SetIdleSeconds(std::uint32_t seconds) { m_idleSeconds = seconds; }
+    void SetLocked(bool locked) { m_locked = locked; }
+    void SetTick(std::int64_t tickMs) { m_tickMs = tickMs; }
+    void SetCursor(ScreenPoint point) { m_cursor = point; }
+    void SetFailing(Op op, bool failing = true);
+
+    // Delivers a keystroke or a power notification to the installed handler.
+    void PressKey();
+    void SendPower(int code);
+
+    bool Hooked() const { return static_cast<bool>(m_onKeystroke); }
+    bool HasPowerHandler() const { return static_cast<bool>(m_onPower); }
+    int CensusCalls(bool withProcessNames) const { return m_censusCalls[withProcessNames ? 1 : 0]; }
+    int ForegroundCalls() const { return m_foregroundCalls; }
+    // The start window of the last census.
+    WindowHandle LastStartWindow() const { return m_lastStartWindow; }
+    void ResetCounters();
+
+    WindowHandle GetForegroundWindow() override;
+    std::vector<TopLevelWindow> EnumTopLevelWindows(WindowHandle startWindow, bool withProcessNames) override;
+    std::string GetWindowProcessName(WindowHandle window) override;
+    std::int64_t TickCountMs() override;
+    std::uint32_t IdleSeconds() override;
+    bool IsDesktopLocked() override;
+    bool SetKeyboardHook(KeystrokeHandler onKeystroke) override;
+    bool RemoveKeyboardHook() override;
+    void SetPowerHandler(PowerHandler onPower) override { m_onPower = std::move(onPower); }
+    ScreenPoint GetCursorPos() override;
+    std::vector<int> EventDescriptors() override { return {}; }
+    void DispatchEvents() override { }
+
+private:
+    void ThrowIfFailing(Op op, const char* what) const;
+
+    const Clock* m_clock;
+    std::vector<TopLevelWindow> m_windows;
+    WindowHandle m_foreground = 0;
+    std::uint32_t m_idleSeconds = 0;
+    bool m_locked = false;
+    std::int64_t m_tickMs = 0;
+    ScreenPoint m_cursor;
+    std::set<Op> m_failing;
+    KeystrokeHandler m_onKeystroke;
+    PowerHandler m_onPower;
+    int m_censusCalls[2] = {0, 0};
+    int m_foregroundCalls = 0;
+    WindowHandle m_lastStartWindow = 0;
+};
+
+} // namespace tally

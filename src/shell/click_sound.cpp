@@ -1,0 +1,49 @@
+#include "shell/click_sound.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#ifdef TALLY_HAVE_MULTIMEDIA
+#include <QSoundEffect>
+#endif
+
+namespace tally {
+
+struct ClickSound::Impl
+{
+#ifdef TALLY_HAVE_MULTIMEDIA
+    // QSoundEffect plays from a URL; the compiled-in sound is copied out once.
+    QTemporaryFile file;
+    QSoundEffect effect;
+    bool ready = false;
+#endif
+};
+
+ClickSound::ClickSound(QObject* parent)
+    : QObject(parent)
+    , m_impl(std::make_unique<Impl>())
+{
+#ifdef TALLY_HAVE_MULTIMEDIA
+    QFile source(QStringLiteral(":/assets/click.wav"));
+    if (source.open(QIODevice::ReadOnly) && m_impl->file.open()) {
+        m_impl->file.write(source.readAll());
+        m_impl->file.flush();
+        m_impl->effect.setSource(QUrl::fromLocalFile(m_impl->file.fileName()));
+        m_impl->ready = true;
+    }
+#endif
+}
+
+ClickSound::~ClickSound() = default;
+
+void ClickSound::Play()
+{
+#ifdef TALLY_HAVE_MULTIMEDIA
+    if (m_impl->ready) {
+        m_impl->effect.play();
+    }
+#endif
+}
+
+} // namespace tally

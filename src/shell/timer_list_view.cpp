@@ -1,0 +1,148 @@
+#include "shell/timer_list_view.h"
+
+#include "shell/skin_images.h"
+
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace tally {
+
+namespace {
+
+constexpr int kCellWidth = 100;
+constexpr int kCellHeight = 78;
+constexpr int kIconCellWidth = 46;
+constexpr int kIconCellHeight = 38;
+constexpr int kLineHeight = 12;
+
+QColor FromBgr(std::uint32_t bgr)
+{
+    return QColor(
+        static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+class TimerRowDelegate : public QStyledItemDelegate
+{
+public:
+    explicit TimerRowDelegate(TimerListView* list)
+        : QStyledItemDelegate(list)
+        , m_list(list)
+    { }
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return {kCellWidth, kCellHeight}; }
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const TMyTimer* timer = TimerListView::TimerOf(m_list->item(index.row()));
+        if (!timer) {
+            return;
+        }
+        const TimerRowView row = m_list->RowFor(*timer);
+        const QRect cell = option.rect;
+        const QRect icon(
+            cell.left() + (cell.width() - kIconCellWidth) / 2, cell.top() + 2, kIconCellWidth, kIconCellHeight);
+        const QRect label(cell.left() + 2, icon.bottom() + 2, cell.width() - 4, cell.bottom() - icon.bottom() - 2);
+
+        p->save();
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSize(8);
+        p->setFont(font);
+        const bool selected = option.state & QStyle::State_Selected;
+        p->setPen(FromBgr(selected ? kRowSelectedTextColor : kRowTextColor));
+        const QFontMetrics metrics(font);
+        auto line = [&](int n, const std::string& text) {
+            const QRect r(label.left(), label.top() - 2 + n * kLineHeight, label.width(), metrics.height());
+            // Cut at the right edge with an ellipsis; '&' stays literal.
+            p->drawText(r,
+                        Qt::AlignLeft | Qt::TextSingleLine,
+                        metrics.elidedText(QString::fromStdString(text), Qt::ElideRight, r.width()));
+        };
+        line(0, row.Name);
+        line(1, row.ActiveText);
+        if (row.BackgroundLine) {
+            line(2, *row.BackgroundLine);
+        }
+        p->drawPixmap(icon.left() + 7, icon.top() + 2, m_list->StopwatchIcon());
+        if (row.ColorBar) {
+            const QColor c = FromBgr(*row.ColorBar);
+            p->fillRect(QRect(QPoint(icon.left() + 18, icon.top() + 34), QPoint(icon.left() + 26, icon.top() + 36)), c);
+        }
+        if (row.Mark != StateMark::None) {
+            p->drawPixmap(icon.right() - 10,
+                          icon.top() - 2,
+                          row.Mark == StateMark::Green ? m_list->GreenDot() : m_list->YellowDot());
+        }
+        p->restore();
+    }
+
+private:
+    TimerListView* m_list;
+};
+
+} // namespace
+
+TimerListView::TimerListView(QWidget* parent)
+    : QListWidget(parent)
+    , m_stopwatch(SkinPixmap(QStringLiteral("stopwatch_32"), QSize(32, 32)))
+    , m_greenDot(SkinPixmap(QStringLiteral("dot_green"), QSize(13, 13)))
+    , m_yellowDot(SkinPixmap(QStringLiteral("dot_yellow"), QSize(13, 13)))
+{
+    setViewMode(QListView::IconMode);
+    setMovement(QListView::Static);
+    setResizeMode(QListView::Adjust);
+    setGridSize(QSize(kCellWidth, kCellHeight));
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setFrameShape(QFrame::NoFrame);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setMouseTracking(true);
+    setItemDelegate(new TimerRowDelegate(this));
+    setStyleSheet(QStringLiteral("QListWidget { background: black; color: white; }"));
+}
+
+TimerRowView TimerListView::RowFor(const TMyTimer& timer) const
+{
+    if (m_rowSource) {
+        return m_rowSource(timer);
+    }
+    return MakeTimerRow(timer, {}, 0.0);
+}
+
+TMyTimer* TimerListView::TimerOf(const QListWidgetItem* item)
+{
+    if (!item) {
+        return nullptr;
+    }
+    return reinterpret_cast<TMyTimer*>(item->data(Qt::UserRole).value<quintptr>());
+}
+
+void TimerListView::SetTimers(const std::vector<TMyTimer*>& timers)
+{
+    setUpdatesEnabled(false);
+    clear();
+    for (TMyTimer* timer : timers) {
+        auto* item = new QListWidgetItem(this);
+        item->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(timer)));
+        item->setSizeHint(QSize(kCellWidth, kCellHeight));
+    }
+    setUpdatesEnabled(true);
+}
+
+std::vector<TMyTimer*> TimerListView::SelectedTimers() const
+{
+    std::vector<TMyTimer*> result;
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->isSelected()) {
+            result.push_back(TimerOf(item(i)));
+        }
+    }
+    return result;
+}
+
+TMyTimer* TimerListView::TimerAt(const QPoint& pos) const
+{
+    return TimerOf(itemAt(pos));
+}
+
+} // namespace tally

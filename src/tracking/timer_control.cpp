@@ -1,0 +1,93 @@
+#include "tracking/tracking_engine.h"
+
+namespace tally {
+
+void TrackingEngine::InstallKeyboardHook()
+{
+    bool ok = false;
+    try {
+        ok = m_desktop.SetKeyboardHook([this] { OnKeystroke(); });
+    } catch (...) {
+        ok = false;
+    }
+    m_hooked = ok;
+    if (!ok) {
+        Log(0, "Unable to set hook");
+    }
+}
+
+void TrackingEngine::RemoveKeyboardHook()
+{
+    bool ok = false;
+    try {
+        ok = m_desktop.RemoveKeyboardHook();
+    } catch (...) {
+        ok = false;
+    }
+    if (ok) {
+        m_hooked = false;
+    } else {
+        Log(0, "Unable to remove hook");
+    }
+}
+
+void TrackingEngine::OnKeystroke()
+{
+    Log(4, "WmUser");
+    m_state.LastKeyTick = m_clock.TickMs();
+}
+
+void TrackingEngine::OnPowerBroadcast(int code)
+{
+    if (code == pbtApmSuspend) {
+        Log(0, "sleep->");
+        m_state.Sleeping = true;
+        AddToAllTimersOffEvents();
+        if (AfterSuspend) {
+            AfterSuspend();
+        }
+    } else if (code == pbtApmResumeSuspend) {
+        m_state.Sleeping = false;
+        Log(0, "wake up-<");
+    }
+}
+
+void TrackingEngine::AddToAllTimersOffEvents()
+{
+    Log(0, "AddToAllTimersOffEvents->");
+    for (TMyTimer& timer : m_timers) {
+        timer.CloseBackgroundPeriod();
+        timer.CloseActivePeriod();
+    }
+}
+
+void TrackingEngine::actStartTimerExecute(std::span<TMyTimer* const> selected)
+{
+    Log(0, "actStartTimerExecute->");
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+        if (*it) {
+            (*it)->SetEnabled(true);
+        }
+    }
+    if (RepaintTimerList) {
+        RepaintTimerList();
+    }
+}
+
+void TrackingEngine::actStopTimerExecute(std::span<TMyTimer* const> selected)
+{
+    Log(0, "actStopTimerExecute->");
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+        if (*it) {
+            (*it)->SetEnabled(false);
+        }
+    }
+    if (RepaintTimerList) {
+        RepaintTimerList();
+    }
+    if (RefreshStatistics) {
+        RefreshStatistics();
+    }
+}
+
+} // namespace tally

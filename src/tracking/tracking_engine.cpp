@@ -1,0 +1,250 @@
+#include "tracking/tracking_engine.h"
+
+#include "tracking/window_census.h"
+
+#include <exception>
+#include <limits>
+
+namespace tally {
+
+TrackingEngine::TrackingEngine(TimerList& timers,
+                               TrackingState& state,
+                               Desktop& desktop,
+                               InternetProbe& probe,
+                               const Clock& clock,
+                               TBrisvaleLog& log)
+    : m_timers(timers)
+    , m_state(state)
+    , m_desktop(desktop)
+    , m_probe(probe)
+    , m_clock(clock)
+    , m_log(log)
+{
+    m_state.LastKeyTick = m_clock.TickMs();
+    m_desktop.SetPowerHandler([this](int code) { OnPowerBroadcast(code); });
+}
+
+TrackingEngine::~TrackingEngine()
+{
+    // The desktop may outlive us: leave no handler behind that points here.
+    try {
+        m_desktop.SetPowerHandler(nullptr);
+        if (m_hooked) {
+            m_desktop.RemoveKeyboardHook();
+        }
+    } catch (...) {
+        // Nothing sensible is left to do while tearing down.
+    }
+}
+
+void TrackingEngine::Log(std::uint8_t level, std::string_view text)
+{
+    try {
+        m_log.WriteLine(level, text);
+    } catch (const std::exception&) {
+        // A log that cannot be written (it only throws when told to) must not
+        // stop a tick halfway through the timers.
+    }
+    if (LogTap) {
+        LogTap(level, text);
+    }
+}
+
+bool TrackingEngine::DesktopLocked()
+{
+    try {
+        return m_desktop.IsDesktopLocked();
+    } catch (...) {
+        // Not knowing is treated as unlocked, so tracking goes on.
+        Log(0, "IsDesktopLocked failed");
+        return false;
+    }
+}
+
+int TrackingEngine::UpdateIntervalFor(std::int32_t hiddenTickCount)
+{
+    if (hiddenTickCount < 5) {
+        return 1000;
+    }
+    if (hiddenTickCount < 20) {
+        return 5000;
+    }
+    if (hiddenTickCount < 60) {
+        return 10000;
+    }
+    return 25000;
+}
+
+void TrackingEngine::TimTBarTimer()
+{
+    Log(3, "TimTBarTimer->");
+    if (m_state.Sleeping || DesktopLocked()) {
+        return;
+    }
+    if (HideTaskbarButton) {
+        try {
+            HideTaskbarButton();
+        } catch (...) {
+            Log(0, "HideTaskbarButton failed");
+        }
+    }
+    if (m_state.MainWindowShown) {
+        m_state.HiddenTickCount = 0;
+    } else if (m_state.HiddenTickCount < std::numeric_limits<std::int32_t>::max()) {
+        ++m_state.HiddenTickCount;
+    }
+    const int interval = UpdateIntervalFor(m_state.HiddenTickCount);
+    if (interval != m_updateIntervalMs) {
+        m_updateIntervalMs = interval;
+        if (SetUpdateInterval) {
+            SetUpdateInterval(interval);
+        }
+    }
+}
+
+void TrackingEngine::UpdateIdle()
+{
+    try {
+        // Unsigned seconds against the sign-extended threshold: a negative
+        // threshold makes every reading idle.
+        const std::int64_t idle = m_desktop.IdleSeconds();
+        m_state.IsIdle = idle > static_cast<std::int64_t>(m_state.IdleIntervalSec);
+    } catch (...) {
+        Log(0, "SecondsIdle failed");
+    }
+}
+
+void TrackingEngine::TimUpdateTimer()
+{
+    Log(1, "TimUpdateTimer->");
+    if (m_state.Sleeping || DesktopLocked()) {
+        return;
+    }
+    UpdateIdle();
+
+    // One reading for the whole tick, so all timers advance to the same instant.
+    const ClockReading now = m_clock.Read();
+    TickCensus census(m_desktop, MainWindow, SkipWindow);
+    m_foregroundKnown = false;
+    for (TMyTimer& timer : m_timers) {
+        TrackTimer(timer, census, now);
+    }
+
+    if (RepaintTimerList) {
+        try {
+            RepaintTimerList();
+        } catch (...) {
+            Log(0, "Repaint failed");
+        }
+    }
+    HintCheck();
+    Log(1, "Update-<");
+}
+
+void TrackingEngine::TrackTimer(TMyTimer& timer, TickCensus& census, const ClockReading& now)
+{
+    bool activeHit = false;
+    bool backgroundHit = false;
+    if (timer.Enabled) {
+        std::uint64_t result = trAbsent;
+        try {
+            result = TimerTargetOk(timer, census, now.TickMs);
+        } catch (...) {
+            // Not knowing where the target is counts as absent.
+            Log(0, "TargetWindow failed");
+            result = trAbsent;
+        }
+        if (result == trAbsent) {
+            timer.Suspended = true;
+        } else {
+            timer.Suspended = timer.TimerType == ttIdleTime && !m_state.IsIdle;
+            const bool foreground = result <= trIdleTimer || IsForeground(result);
+            const bool active = foreground
+                                && (timer.TimerType == ttManual || timer.TimerType == ttInternet
+                                    || (timer.TimerType == ttIdleTime) == m_state.IsIdle);
+            try {
+                if (active) {
+                    timer.IncActiveTime(now);
+                } else {
+                    timer.IncBackgroundTime(now);
+                }
+            } catch (...) {
+                Log(0, "IncActiveTime failed");
+            }
+            (active ? activeHit : backgroundHit) = true;
+        }
+    }
+    timer.ClosePeriods(activeHit, backgroundHit);
+}
+
+bool TrackingEngine::IsForeground(WindowHandle window)
+{
+    if (!m_foregroundKnown) {
+        m_foregroundKnown = true;
+        try {
+            m_foreground = m_desktop.GetForegroundWindow();
+        } catch (...) {
+            // Asked once per tick; a failed read counts as no foreground window.
+            Log(0, "GetForegroundWindow failed");
+            m_foreground = 0;
+        }
+    }
+    return m_foreground != 0 && m_foreground == window;
+}
+
+std::uint64_t TrackingEngine::TimerTargetOk(const TMyTimer& timer)
+{
+    TickCensus census(m_desktop, MainWindow, SkipWindow);
+    return TimerTargetOk(timer, census, m_clock.TickMs());
+}
+
+std::uint64_t TrackingEngine::TimerTargetOk(const TMyTimer& timer, TickCensus& census, std::int64_t tickMs)
+{
+    Log(1, "TimerTargetOk->");
+    switch (timer.TimerType) {
+        case ttTyping:
+            // Both ends on the 64-bit tick, so the window never wraps.
+            return static_cast<std::int64_t>(m_state.MaxKeyIntervalMs) > tickMs - m_state.LastKeyTick ? trTyping
+                                                                                                      : trAbsent;
+        case ttInternet:
+            if (!m_probe.TimerRunning()) {
+                m_probe.StartTimer();
+            }
+            return m_probe.InetConnected() ? trInternet : trAbsent;
+        case ttIdleTime:
+            return trIdleTimer;
+        case ttManual:
+        case ttWorkTime:
+            return trAlwaysPresent;
+        case ttCaption:
+            return FindMatchingWindow(census.LoweredList(timer.WindowScope, false), timer.Identifiers, false);
+        case ttApplication:
+            return FindMatchingWindow(census.LoweredList(scWithHidden, true), timer.Identifiers, true);
+        default:
+            return trAbsent;
+    }
+}
+
+void TrackingEngine::HintCheck()
+{
+    try {
+        Log(9, "Mouse->");
+        bool known = false;
+        ScreenPoint position;
+        try {
+            position = m_desktop.GetCursorPos();
+            known = true;
+        } catch (...) {
+            Log(0, "mouse.CursorPos failed");
+        }
+        Log(9, "Mouse-<");
+        // Without a position there is nothing to judge; the hint stays.
+        if (known && MainWindowRect && HideHint && !PointInRect(position, MainWindowRect())) {
+            HideHint();
+        }
+    } catch (...) {
+        Log(0, "HintHide failed");
+    }
+}
+
+} // namespace tally

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "model/timer_list.h"
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/internet_probe.h"
+#include "runlog/brisvale_log.h"
+#include "tracking/tracking_state.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+
+namespace tally {
+
+class TickCensus;
+
+// Results of TimerTargetOk; any other value is the handle of the window found.
+enum TargetResult : std::uint64_t {
+    trAbsent = 0,
+    trAlwaysPresent = 1, // ttManual, ttWorkTime
+    trTyping = 2,
+    trInternet = 3,
+    trIdleTimer = 4,
+};
+
+// The tracking engine: the periodic tick that classifies every enabled timer
+// as absent, active or background, its pacing, the keystroke and power
+// handlers, and starting and stopping timers. The shell owns the periodic
+// timers and calls the handlers; the engine calls back through the hooks.
+class TrackingEngine
+{
+public:
+    // Sets state.LastKeyTick to the current tick: the engine is made at start-up.
+    TrackingEngine(TimerList& timers,
+                   TrackingState& state,
+                   Desktop& desktop,
+                   InternetProbe& probe,
+                   const Clock& clock,
+                   TBrisvaleLog& log);
+    ~TrackingEngine();
+    TrackingEngine(const TrackingEngine&) = delete;
+    TrackingEngine& operator=(const TrackingEngine&) = delete;
+
+    TrackingState& State() { return m_state; }
+    const TrackingState& State() const { return m_state; }
+
+    WindowHandle MainWindow = 0; // where the census walk starts
+    WindowHandle SkipWindow = 0; // a window of ours never to list
+
+    // Call-outs the shell sets; an empty hook is skipped.
+    std::function<void()> RepaintTimerList;
+    std::function<void()> HideHint;
+    std::function<ScreenRect()> MainWindowRect;
+    std::function<void()> HideTaskbarButton;
+    std::function<void(int intervalMs)> SetUpdateInterval; // new interval of the tick's timer
+    std::function<void()> RefreshStatistics;               // set while the statistics window exists
+    std::function<void()> AfterSuspend;                    // runs once the periods are closed for a suspend (to save)
+    // Sees every run-log line as it is written (diagnostics, tests).
+    std::function<void(std::uint8_t level, std::string_view text)> LogTap;
+
+    // The tick (every UpdateIntervalMs) and its pacing (every 1000 ms).
+    void TimUpdateTimer();
+    void TimTBarTimer();
+    int UpdateIntervalMs() const { return m_updateIntervalMs; }
+
+    // The per-timer decision; a failure propagates. The overload without a
+    // census takes a fresh one.
+    std::uint64_t TimerTargetOk(const TMyTimer& timer);
+    std::uint64_t TimerTargetOk(const TMyTimer& timer, TickCensus& census, std::int64_t tickMs);
+
+    // Keystroke notifications: installed once at start-up, removed at shutdown.
+    void InstallKeyboardHook();
+    void RemoveKeyboardHook();
+    void OnKeystroke();
+
+    // Power notifications: pbtApmSuspend closes all periods and stops the
+    // tick, pbtApmResumeSuspend lets it run again, other codes do nothing.
+    void OnPowerBroadcast(int code);
+
+    // Closes both open periods of every timer.
+    void AddToAllTimersOffEvents();
+
+    // Start or stop the timers of the selected rows, given in list order; an
+    // empty selection only repaints.
+    void actStartTimerExecute(std::span<TMyTimer* const> selected);
+    void actStopTimerExecute(std::span<TMyTimer* const> selected);
+
+    // The tick's interval for a pacing count.
+    static int UpdateIntervalFor(std::int32_t hiddenTickCount);
+
+private:
+    void Log(std::uint8_t level, std::string_view text);
+    bool DesktopLocked();
+    void UpdateIdle();
+    void TrackTimer(TMyTimer& timer, TickCensus& census, const ClockReading& now);
+    bool IsForeground(WindowHandle window);
+    void HintCheck();
+
+    TimerList& m_timers;
+    TrackingState& m_state;
+    Desktop& m_desktop;
+    InternetProbe& m_probe;
+    const Clock& m_clock;
+    TBrisvaleLog& m_log;
+    int m_updateIntervalMs = 1000;
+    bool m_hooked = false;
+    // The foreground window, asked at most once per tick.
+    bool m_foregroundKnown = false;
+    WindowHandle m_foreground = 0;
+};
+
+} // namespace tally

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "model/timer.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tally {
+
+enum class StateMark : std::uint8_t {
+    None,   // switched off
+    Green,  // running
+    Yellow, // switched on, target absent
+};
+
+// What one row of the timer list shows, line by line.
+struct TimerRowView
+{
+    std::string Name;
+    std::string ActiveText;
+    // Only application and caption timers have a background line.
+    std::optional<std::string> BackgroundLine;
+    std::optional<std::uint32_t> ColorBar;
+    StateMark Mark = StateMark::None;
+};
+
+struct ListOptions
+{
+    bool ShowTodayTime = true;
+    bool ShowColor = false;
+};
+
+TimerRowView MakeTimerRow(const TMyTimer& timer, const ListOptions& options, TDateTime now);
+
+StateMark TimerStateMark(const TMyTimer& timer);
+
+// Colours are 0x00BBGGRR.
+inline constexpr std::uint32_t kRowTextColor = 0xFFFFFF;
+inline constexpr std::uint32_t kRowSelectedTextColor = 0xF0CAA6;
+
+// The floating hint for one timer: always the totals.
+struct TimerHintView
+{
+    std::string Name;
+    std::string ActiveText;
+    std::string BackgroundText;
+    std::string TotalText;
+    std::string StateText;
+    std::uint32_t StateColor = 0;
+};
+
+TimerHintView MakeTimerHint(const TMyTimer& timer);
+
+} // namespace tally

@@ -1,0 +1,144 @@
+#include "model/datetime.h"
+#include "shell/process_picker.h"
+#include "shell/time_log_window.h"
+#include "shell/timer_dialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tally {
+namespace {
+
+class Dialogs : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "tests_gui";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance()) {
+            new QApplication(argc, argv);
+        }
+    }
+};
+
+TEST_F(Dialogs, TimerDialogFollowsTheTypeButtons)
+{
+    bool nameEdited = false;
+    TFormNewTimer dialog(2, nameEdited);
+    EXPECT_EQ(dialog.windowTitle(), "New timer");
+    EXPECT_EQ(dialog.NameEdit().text(), "New Timer3");
+    EXPECT_EQ(dialog.NameEdit().maxLength(), 64);
+    EXPECT_TRUE(dialog.EditTimeButton().isHidden());
+    EXPECT_TRUE(dialog.IdentifierPanel().isHidden());
+    EXPECT_TRUE(dialog.BackgroundPanel().isHidden());
+
+    dialog.PickApplicationFile = [] { return std::optional<std::string>("/bin/sh"); };
+    dialog.Radio(TypeChoice::Application).click();
+    EXPECT_FALSE(dialog.IdentifierPanel().isHidden());
+    EXPECT_FALSE(dialog.BackgroundPanel().isHidden());
+    dialog.AddButton().click();
+    ASSERT_EQ(dialog.Identifiers().count(), 1);
+    EXPECT_EQ(dialog.Identifiers().item(0)->text(), "/bin/sh");
+    EXPECT_EQ(dialog.NameEdit().text(), "sh");
+
+    dialog.PickCaption = [] { return std::optional<std::pair<std::string, std::uint8_t>>({"Inbox - Mail", 0}); };
+    dialog.Radio(TypeChoice::Caption).click();
+    EXPECT_EQ(dialog.Identifiers().count(), 0);
+    dialog.AddButton().click();
+    EXPECT_EQ(dialog.NameEdit().text(), "Inbox - Mail");
+
+    dialog.Radio(TypeChoice::Special).click();
+    EXPECT_FALSE(dialog.SpecialTypes().isHidden());
+    dialog.SpecialTypes().setCurrentIndex(2);
+    EXPECT_EQ(dialog.NameEdit().text(), "Computer work time");
+    EXPECT_EQ(dialog.Logic().TimerType(), ttWorkTime);
+
+    // Typing a name stops the automatic names for the rest of the run.
+    QTest::keyClicks(&dialog.NameEdit(), "x");
+    EXPECT_TRUE(nameEdited);
+    dialog.SpecialTypes().setCurrentIndex(0);
+    EXPECT_EQ(dialog.NameEdit().text(), "Computer work timex");
+}
+
+TEST_F(Dialogs, PropertiesShowTheTimer)
+{
+    TMyTimer timer;
+    timer.Name = "Editor";
+    timer.TimerType = ttApplication;
+    timer.Identifiers = {"/usr/bin/editor"};
+    timer.ActiveTime = 90 * kOneSecond;
+    timer.BackgroundTime = 30 * kOneSecond;
+    bool nameEdited = false;
+    TFormNewTimer dialog(1, nameEdited);
+    dialog.LoadTimer(timer);
+    EXPECT_EQ(dialog.windowTitle(), "Timer properties");
+    EXPECT_FALSE(dialog.EditTimeButton().isHidden());
+    EXPECT_EQ(dialog.NameEdit().text(), "Editor");
+    EXPECT_TRUE(dialog.Radio(TypeChoice::Application).isChecked());
+    EXPECT_EQ(dialog.Identifiers().count(), 1);
+    const auto labels = dialog.findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* l) { return l->text() == "0:02:00"; }));
+}
+
+TEST_F(Dialogs, PickerConfirmsOnlyASelectedLine)
+{
+    TFormProcesses picker({"Editor", "Terminal"});
+    EXPECT_EQ(picker.windowTitle(), "Running applications");
+    EXPECT_FALSE(picker.OkButton().isEnabled());
+    picker.List().item(1)->setSelected(true);
+    EXPECT_TRUE(picker.OkButton().isEnabled());
+    EXPECT_EQ(picker.SelectedCaption(), "Terminal");
+    EXPECT_EQ(picker.Scope(), 0);
+}
+
+TEST_F(Dialogs, SetTimeRefusesStopNotAfterStart)
+{
+    TFormSetTime dialog;
+    EXPECT_EQ(dialog.windowTitle(), "Set new timer log event time");
+    dialog.SetTimes(EncodeTime(10, 0, 0), EncodeTime(10, 0, 0));
+    EXPECT_EQ(dialog.DurationLabel().text(), "End Date must be greater than Start Date!");
+    EXPECT_TRUE(dialog.DurationLabel().styleSheet().contains("rgb(128, 0, 0)"));
+    dialog.SetTimes(EncodeTime(10, 0, 0), EncodeTime(11, 30, 0));
+    EXPECT_EQ(dialog.DurationLabel().text(), "01:30:00");
+}
+
+TEST_F(Dialogs, LogWindowKeepsSliderAndDateInStep)
+{
+    const TDateTime today = EncodeDate(2026, 7, 1);
+    TMyTimer timer;
+    timer.ActivePeriods.Add(today - 2 + EncodeTime(9, 0, 0), today - 2 + EncodeTime(9, 30, 0));
+    timer.ActivePeriods.Add(today + EncodeTime(8, 0, 0), today + EncodeTime(8, 45, 0));
+    timer.ActiveTime = 75 * kOneMinute;
+    TFormLog window(timer, [today] { return today + 0.5; });
+    window.SetDate(today);
+    EXPECT_EQ(window.Slider().value(), 367);
+    EXPECT_FALSE(window.ForwardEnabled());
+    EXPECT_EQ(window.List().topLevelItemCount(), 1);
+
+    window.Slider().setValue(365);
+    EXPECT_EQ(window.LogDate(), today - 2);
+    EXPECT_EQ(window.List().topLevelItemCount(), 1);
+    EXPECT_TRUE(window.ForwardEnabled());
+
+    window.SetDate(today - 400);
+    EXPECT_EQ(window.Slider().value(), 0);
+    EXPECT_EQ(window.LogDate(), today - 367);
+    EXPECT_FALSE(window.BackEnabled());
+
+    window.SetDate(today);
+    window.AddPeriod(EncodeTime(14, 0, 0), EncodeTime(15, 0, 0));
+    EXPECT_EQ(window.List().topLevelItemCount(), 2);
+    EXPECT_NEAR(timer.ActiveTime, 135 * kOneMinute, 1e-9);
+    window.List().topLevelItem(0)->setSelected(true);
+    window.DeleteSelected(true);
+    EXPECT_EQ(window.List().topLevelItemCount(), 1);
+    EXPECT_NEAR(timer.ActiveTime, 90 * kOneMinute, 1e-9);
+}
+
+} // namespace
+} // namespace tally

@@ -1,0 +1,142 @@
+#include "model/datetime.h"
+#include "platform/fake/fake_clock.h"
+#include "runlog/brisvale_log.h"
+#include "shell/hint_window.h"
+#include "shell/image_button.h"
+#include "shell/main_window.h"
+#include "shell/splash_about.h"
+#include "shell/timer_list_view.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tally {
+namespace {
+
+class Gui : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "tests_gui";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance()) {
+            new QApplication(argc, argv);
+        }
+    }
+
+    void SetUp() override
+    {
+        clock.Set(EncodeDateTime(2026, 7, 1, 10, 0, 0));
+        log.SetLogFileName(dir.File("run.log"));
+        log.SetActive(true);
+    }
+
+    TMyTimer& Timer(const std::string& name, std::int32_t project = 0)
+    {
+        TMyTimer& t = model.Timers.Create();
+        t.Name = name;
+        t.ProjectId = project;
+        return t;
+    }
+
+    test::TempDir dir;
+    FakeClock clock;
+    TBrisvaleLog log {clock};
+    TimeModel model;
+};
+
+TEST_F(Gui, MainWindowIsTheSkinWithTheListOfTheCurrentProject)
+{
+    Timer("a");
+    Timer("elsewhere", 5);
+    Timer("b");
+    MainWindow window(model, log, [this] { return clock.Now(); });
+    EXPECT_EQ(window.size(), QSize(465, 329));
+    EXPECT_EQ(window.windowTitle(), "Tallyhour Zide");
+    EXPECT_EQ(window.List().geometry(), QRect(22, 94, 419, 179));
+    window.Draw();
+    ASSERT_EQ(window.List().count(), 2);
+    EXPECT_EQ(TimerListView::TimerOf(window.List().item(1))->Name, "b");
+    // The options start as their defaults: all checked but the colour bar.
+    EXPECT_TRUE(window.OptionChecked(MenuOption::ShowTodayTime));
+    EXPECT_FALSE(window.OptionChecked(MenuOption::ShowColor));
+    window.SetOptionChecked(MenuOption::ShowColor, true);
+    EXPECT_TRUE(window.OptionChecked(MenuOption::ShowColor));
+}
+
+TEST_F(Gui, ActionsCarryTheSelectionOut)
+{
+    TMyTimer& a = Timer("a");
+    Timer("b");
+    MainWindow window(model, log, [this] { return clock.Now(); });
+    window.Draw();
+    std::vector<TMyTimer*> started;
+    QObject::connect(&window, &MainWindow::startRequested, [&](std::vector<TMyTimer*> t) { started = t; });
+    window.List().item(0)->setSelected(true);
+    window.actStartTimer->trigger();
+    EXPECT_EQ(started, std::vector<TMyTimer*> {&a});
+
+    TMyTimer* properties = nullptr;
+    QObject::connect(&window, &MainWindow::propertiesRequested, [&](TMyTimer* t) { properties = t; });
+    window.actProperties->trigger();
+    EXPECT_EQ(properties, &a);
+
+    window.actSelectAll->trigger();
+    EXPECT_EQ(window.List().SelectedTimers().size(), 2u);
+    EXPECT_EQ(window.actNewTimer->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+}
+
+TEST_F(Gui, ImageButtonShowsHotAndDownPicturesAndClicks)
+{
+    QPixmap normal(18, 18), hot(18, 18), down(18, 18);
+    normal.fill(Qt::red);
+    hot.fill(Qt::green);
+    down.fill(Qt::blue);
+    TImageBtn button(normal, hot, down);
+    EXPECT_EQ(button.size(), QSize(18, 18));
+    int clicks = 0;
+    QObject::connect(&button, &TImageBtn::clicked, [&] { ++clicks; });
+    button.show();
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+    // A release outside the button is no click.
+    QTest::mousePress(&button, Qt::LeftButton);
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(Gui, HintShowsStateInItsColourAfterTheDelay)
+{
+    TMyTimer& t = Timer("Mail");
+    t.Enabled = true;
+    t.Suspended = true;
+    TFormHint hint;
+    hint.Fill(MakeTimerHint(t));
+    EXPECT_EQ(hint.size(), QSize(197, 97));
+    EXPECT_EQ(hint.NameLabel().text(), "Mail");
+    EXPECT_EQ(hint.StateLabel().text(), "Timer is in suspend mode");
+    EXPECT_TRUE(hint.StateLabel().styleSheet().contains("rgb(128, 128, 0)"));
+    hint.ShowDelayed();
+    EXPECT_FALSE(hint.isVisible());
+    EXPECT_TRUE(hint.TimShow().isActive());
+    hint.HideHint();
+    EXPECT_FALSE(hint.TimShow().isActive());
+}
+
+TEST_F(Gui, VersionLabelsNameTheVersion)
+{
+    EXPECT_EQ(VersionLabelText("1.1.0.363"), "Version: 1.1.0.363");
+    EXPECT_EQ(VersionLabelText(""), "Version: ");
+    TFormAbout about("1.1.0.363");
+    EXPECT_EQ(about.windowTitle(), "About");
+    EXPECT_EQ(about.size(), QSize(463, 310));
+}
+
+} // namespace
+} // namespace tally
