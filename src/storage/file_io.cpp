@@ -26,6 +26,7 @@ namespace {
 #ifdef _WIN32
 constexpr int kBinary = O_BINARY;
 constexpr int kCloexec = 0;
+constexpr int kNonBlock = 0;
 int SyncFile(int fd)
 {
     return _commit(fd);
@@ -33,6 +34,8 @@ int SyncFile(int fd)
 #else
 constexpr int kBinary = 0;
 constexpr int kCloexec = O_CLOEXEC;
+// Probing a FIFO for writing must not wait for a reader.
+constexpr int kNonBlock = O_NONBLOCK;
 int SyncFile(int fd)
 {
     return fsync(fd);
@@ -184,7 +187,7 @@ void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         if (S_ISDIR(info.st_mode)) {
             Fail("cannot write", path, EISDIR);
         }
-        FileDescriptor probe(::open(targetText.c_str(), O_WRONLY | O_NONBLOCK | kBinary | kCloexec));
+        FileDescriptor probe(::open(targetText.c_str(), O_WRONLY | kNonBlock | kBinary | kCloexec));
         if (!probe.Valid()) {
             Fail("cannot write", path, errno);
         }
