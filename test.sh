@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds, and runs every test: first the
-# normal build, then again with AddressSanitizer and UndefinedBehaviorSanitizer.
+# normal build, then again with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and last the fuzz targets for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -21,3 +22,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALLY_SANITIZE=ON -
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+# Fuzz the file readers for a bounded time (clang and libFuzzer, own build folder).
+scripts/fuzz.sh

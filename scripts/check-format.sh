@@ -2,7 +2,7 @@
 # Checks (or with --fix, applies) the repository's clang-format style.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files -co --exclude-standard -- 'src/*.h' 'src/*.cpp' 'tests/*.h' 'tests/*.cpp' 'bench/*.h' 'bench/*.cpp')
+mapfile -t files < <(git ls-files -co --exclude-standard -- 'src/*.h' 'src/*.cpp' 'tests/*.h' 'tests/*.cpp' 'bench/*.h' 'bench/*.cpp' 'fuzz/*.h' 'fuzz/*.cpp')
 [ ${#files[@]} -eq 0 ] && exit 0
 if [ "${1:-}" = "--fix" ]; then
     clang-format -i "${files[@]}"

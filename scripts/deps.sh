@@ -51,6 +51,8 @@ TALLY_BUILD_PACKAGES=(
     clang-format
     libcurl4-openssl-dev
     tzdata locales
+    nlohmann-json3-dev
+    clang libclang-rt-14-dev
 )
 
 # The X11 backend and its test rig.

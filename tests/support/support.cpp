@@ -13,10 +13,9 @@
 
 namespace tally::test {
 
-TempDir::TempDir()
+TempDir::TempDir(const std::filesystem::path& base)
 {
     std::random_device random;
-    const auto base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
         auto candidate = base / ("tally-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(candidate)) {

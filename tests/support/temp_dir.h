@@ -10,7 +10,8 @@ namespace tally::test {
 class TempDir
 {
 public:
-    TempDir();
+    // Under base, by default the system's temporary directory.
+    explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path());
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
