@@ -124,7 +124,11 @@ void TrackingEngine::TimUpdateTimer()
 
     // One reading for the whole tick, so all timers advance to the same instant.
     const ClockReading now = m_clock.Read();
-    TickCensus census(m_desktop, MainWindow, SkipWindow);
+    bool namesNeeded = false;
+    for (const TMyTimer& timer : m_timers) {
+        namesNeeded = namesNeeded || (timer.Enabled && timer.TimerType == ttApplication);
+    }
+    TickCensus census(m_desktop, MainWindow, SkipWindow, namesNeeded);
     m_foregroundKnown = false;
     for (TMyTimer& timer : m_timers) {
         TrackTimer(timer, census, now);

@@ -41,6 +41,10 @@ std::vector<CensusEntry> GetWindowList(
 
 const std::vector<TopLevelWindow>& TickCensus::Windows(bool processNames)
 {
+    // A pass with names serves captions too.
+    if (!processNames && (m_namesNeeded || m_passes[1].Windows || m_passes[1].Failure)) {
+        processNames = true;
+    }
     Pass& pass = m_passes[processNames ? 1 : 0];
     if (pass.Failure) {
         std::rethrow_exception(pass.Failure);
@@ -56,8 +60,10 @@ const std::vector<TopLevelWindow>& TickCensus::Windows(bool processNames)
         // a caption can be listed; lower-casing never empties a caption.
         for (TopLevelWindow& window : *pass.Windows) {
             if (!window.Caption.empty()) {
-                std::string& name = processNames ? window.ProcessName : window.Caption;
-                name = LowerCase(name);
+                window.Caption = LowerCase(window.Caption);
+                if (processNames) {
+                    window.ProcessName = LowerCase(window.ProcessName);
+                }
             }
         }
     }

@@ -37,10 +37,13 @@ std::vector<CensusEntry> GetWindowList(
 class TickCensus
 {
 public:
-    TickCensus(Desktop& desktop, WindowHandle startWindow, WindowHandle skipWindow)
+    // With namesNeeded the first pass also fetches executable names, so that
+    // captions and names come from one pass over the window system.
+    TickCensus(Desktop& desktop, WindowHandle startWindow, WindowHandle skipWindow, bool namesNeeded = false)
         : m_desktop(desktop)
         , m_startWindow(startWindow)
         , m_skipWindow(skipWindow)
+        , m_namesNeeded(namesNeeded)
     { }
 
     const std::vector<CensusEntry>& LoweredList(std::uint8_t scope, bool processNames);
@@ -56,6 +59,7 @@ private:
     Desktop& m_desktop;
     WindowHandle m_startWindow;
     WindowHandle m_skipWindow;
+    bool m_namesNeeded;
     std::array<Pass, 2> m_passes;
     std::array<std::optional<std::vector<CensusEntry>>, 6> m_lists;
 };
