@@ -21,6 +21,7 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALLY_SANITIZE=ON -DTALLY_BUILD_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS=suppressions="$PWD/tests/lsan_suppressions.txt" \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 # Fuzz the file readers for a bounded time (clang and libFuzzer, own build folder).
