@@ -1,0 +1,121 @@
+// Wires the platform pieces, the core and the shell together.
+#include "platform/logind/logind_session_watcher.h"
+#include "platform/net/curl_http_getter.h"
+#include "platform/system/data_dir.h"
+#include "platform/system/idle_threads.h"
+#include "platform/system/no_system_proxy.h"
+#include "platform/system/single_instance.h"
+#include "platform/system/system_clock.h"
+#include "platform/system/user_dirs.h"
+#include "platform/system/xdg_autostart.h"
+#include "platform/x11/x11_desktop.h"
+#include "shell/application.h"
+#include "storage/settings_file.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSocketNotifier>
+
+#include <clocale>
+#include <csignal>
+#include <filesystem>
+#include <locale>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char byte = 1;
+    // Only async-signal-safe work here; the event loop does the rest.
+    [[maybe_unused]] auto ignored = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void UseUserLocale()
+{
+    std::setlocale(LC_ALL, "");
+    try {
+        std::locale::global(std::locale(""));
+    } catch (const std::exception&) {
+        // An unknown locale name in the environment: keep the classic one.
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    tally::SingleInstanceLock instance(tally::SingleInstanceLock::DefaultLockFile());
+    if (!instance.Acquired()) {
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tallyhour Zide"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    UseUserLocale();
+
+    const std::string programFile = tally::ProgramFilePath();
+    const std::filesystem::path programFolder = std::filesystem::path(programFile).parent_path();
+    const tally::UserDirs dirs = tally::UserDirs::FromEnvironment();
+
+    tally::SystemClock clock;
+    tally::LogindSessionWatcher session;
+    std::unique_ptr<tally::X11Desktop> desktop;
+    try {
+        desktop = std::make_unique<tally::X11Desktop>(&session);
+    } catch (const std::exception& e) {
+        QMessageBox::critical(
+            nullptr, QStringLiteral("Tallyhour Zide"), QStringLiteral("Cannot watch the desktop: %1").arg(e.what()));
+        return 1;
+    }
+    tally::XdgAutoStart autoStart(programFile, dirs);
+    tally::NoSystemProxy proxy;
+    tally::IdleThreads threads;
+
+    tally::AppEnvironment env;
+    // A data folder named in the environment wins (several profiles, tests).
+    if (const char* dataDir = std::getenv("TALLYHOUR_DATA_DIR"); dataDir && *dataDir) {
+        env.InstallPath = std::string(dataDir);
+        if (env.InstallPath.back() != '/') {
+            env.InstallPath += '/';
+        }
+    } else {
+        env.InstallPath = tally::ChooseInstallPath(programFolder, dirs);
+    }
+    env.ProgramFile = programFile;
+    env.SysClock = &clock;
+    env.Desk = desktop.get();
+    env.Session = &session;
+    env.AutoRun = &autoStart;
+    env.Proxy = &proxy;
+    env.Threads = &threads;
+    env.Http = std::make_shared<tally::CurlHttpGetter>();
+    env.Settings = std::make_unique<tally::IniSettings>(tally::SettingsFilePath(env.InstallPath));
+    if (const char* url = std::getenv("TALLYHOUR_PROBE_URL")) {
+        env.ProbeUrl = url;
+    }
+
+    tally::Application application(std::move(env));
+
+    // Logging out, SIGTERM, SIGINT and SIGHUP all end the same orderly way.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) == 0) {
+        auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&] {
+            char byte = 0;
+            [[maybe_unused]] auto ignored = ::read(g_signalPipe[0], &byte, 1);
+            application.FormCloseQuery();
+            QApplication::quit();
+        });
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            std::signal(sig, OnSignal);
+        }
+    }
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&] { application.FormCloseQuery(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&] { application.FormCloseQuery(); });
+
+    application.Start();
+    return QApplication::exec();
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/desktop.h"
+#include "platform/session_watcher.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tally {
+
+// A top-level window with the process behind it, for tools that show more
+// than the tracking engine needs.
+struct X11WindowInfo
+{
+    TopLevelWindow Window;
+    int ProcessId = 0; // 0: unknown
+};
+
+// The desktop of an X11 session, over its own XCB connection.
+//
+// Lock state and power notifications come from the optional session watcher
+// (not owned; it must outlive this object); without one the desktop is never
+// locked and the power handler is kept but never called.
+//
+// A broken connection (the X server went away) never ends the process: calls
+// throw std::runtime_error, and each later call tries to open the display
+// again. EventDescriptors gives one descriptor that stays the same across
+// such reconnections, plus the session watcher's.
+class X11Desktop final : public Desktop
+{
+public:
+    // displayName empty: $DISPLAY. Throws std::runtime_error when the display
+    // cannot be opened.
+    explicit X11Desktop(SessionWatcher* watcher = nullptr, std::string displayName = {});
+    ~X11Desktop() override;
+    X11Desktop(const X11Desktop&) = delete;
+    X11Desktop& operator=(const X11Desktop&) = delete;
+
+    WindowHandle GetForegroundWindow() override;
+    std::vector<TopLevelWindow> EnumTopLevelWindows(WindowHandle startWindow, bool withProcessNames) override;
+    std::string GetWindowProcessName(WindowHandle window) override;
+    std::int64_t TickCountMs() override;
+    std::uint32_t IdleSeconds() override;
+    bool IsDesktopLocked() override;
+    bool SetKeyboardHook(KeystrokeHandler onKeystroke) override;
+    bool RemoveKeyboardHook() override;
+    void SetPowerHandler(PowerHandler onPower) override;
+    ScreenPoint GetCursorPos() override;
+    std::vector<int> EventDescriptors() override;
+    void DispatchEvents() override;
+
+    // The census with process ids (and, when asked, executable names) of the
+    // windows that have a caption.
+    std::vector<X11WindowInfo> Census(WindowHandle startWindow, bool withProcesses);
+    // 0 when it cannot be told.
+    int GetWindowProcessId(WindowHandle window);
+    // Whether an EWMH window manager runs on the default screen.
+    bool HasWindowManager();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace tally

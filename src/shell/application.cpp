@@ -1,0 +1,490 @@
+#include "shell/application.h"
+
+#include "model/datetime.h"
+#include "model/project_ops.h"
+#include "model/settings_store.h"
+#include "model/version.h"
+#include "platform/autostart.h"
+#include "platform/desktop.h"
+#include "platform/session_watcher.h"
+#include "shell/click_sound.h"
+#include "shell/hint_window.h"
+#include "shell/main_window.h"
+#include "shell/process_picker.h"
+#include "shell/splash_about.h"
+#include "shell/time_log_window.h"
+#include "shell/timer_dialog.h"
+#include "shell/timer_list_view.h"
+#include "shell/tray.h"
+#include "storage/storage_error.h"
+#include "tracking/window_census.h"
+#include "view/hint_logic.h"
+#include "view/main_list.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <QUrl>
+
+#include <random>
+
+namespace tally {
+
+Application::Application(AppEnvironment env)
+    : m_env(std::move(env))
+    , m_log(*m_env.SysClock)
+{
+    ShowMessage = [this](const QString& title, const QString& text) {
+        if (m_tray && QSystemTrayIcon::isSystemTrayAvailable()) {
+            m_tray->showMessage(title, text, QSystemTrayIcon::Warning);
+        } else {
+            // Not modal: tracking goes on while the message is up.
+            auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setModal(false);
+            box->show();
+        }
+    };
+}
+
+Application::~Application()
+{
+    FormCloseQuery();
+}
+
+TDateTime Application::Now() const
+{
+    return m_env.SysClock->Now();
+}
+
+template <typename F>
+void Application::Guarded(F&& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        ApplicationEvents1Exception(e.what());
+    }
+}
+
+void Application::Start()
+{
+    FormCreate();
+    Init();
+}
+
+void Application::FormCreate()
+{
+    // Settings first: they switch the run log on or off.
+    LoadIni(*m_env.Settings, m_log, m_options);
+    m_log.SetLogFileName(m_env.InstallPath + "log.txt");
+    m_log.SetExecFileName(m_env.ProgramFile);
+    m_log.WriteLine(0, StartupHeader(kProgramVersion, m_log.LogDetail()));
+    m_log.WriteLine(0, "Installpath:" + m_env.InstallPath);
+    m_log.WriteLine(0, "CreateGlobalObjects");
+    CreatePrjDefObjs(m_model, m_log);
+
+    m_state.IdleIntervalSec = m_options.IdleIntervalSec;
+    m_state.MaxKeyIntervalMs = m_options.MaxKeyIntervalMs;
+
+    InetChecker::Options probe;
+    probe.Url = m_env.ProbeUrl;
+    m_inet = std::make_unique<InetChecker>(
+        m_log,
+        m_env.Http,
+        *m_env.Threads,
+        [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection); },
+        probe);
+    m_inet->EnableTimInet = [this](int ms) { TimInet.start(ms); };
+    connect(&TimInet, &QTimer::timeout, this, [this] { m_inet->TimInetTimer(); });
+
+    m_engine = std::make_unique<TrackingEngine>(m_model.Timers, m_state, *m_env.Desk, *m_inet, *m_env.SysClock, m_log);
+    m_data = std::make_unique<DataFile>(m_model, m_log, *m_env.SysClock, DataFilePaths::InDirectory(m_env.InstallPath));
+
+    m_window = std::make_unique<MainWindow>(m_model, m_log, [this] { return Now(); });
+    m_hint = std::make_unique<TFormHint>();
+    m_tray = std::make_unique<TrayIcon>(*m_window, m_log);
+    m_click = std::make_unique<ClickSound>();
+    m_data->SetOnClear([this] { m_window->List().SetTimers({}); });
+    ConnectWindow();
+}
+
+void Application::Init()
+{
+    m_log.WriteLine(0, "Init->");
+    Guarded([this] { UpdateLastRunDate(*m_env.Settings, m_log, Now()); });
+
+    const LoadResult loaded = m_data->Load(m_data->Paths().DataFile);
+    if (loaded.State == LoadResult::Status::Invalid) {
+        QString text = QStringLiteral("The data file could not be read completely: %1.")
+                           .arg(QString::fromStdString(loaded.Error));
+        if (!loaded.InvalidCopyPath.empty()) {
+            text += QStringLiteral(" A copy of it was kept in %1.").arg(QString::fromStdString(loaded.InvalidCopyPath));
+        }
+        ShowMessage(QStringLiteral("Tallyhour Zide"), text);
+    }
+    m_window->Draw();
+
+    const AutoSaveTimer& autoSave = m_data->SetAutoSave(m_options.AutoSaveInterval);
+    connect(&TimAutoSave, &QTimer::timeout, this, [this] { Guarded([this] { m_data->TimAutoSaveTimer(); }); });
+    if (autoSave.Enabled) {
+        TimAutoSave.start(static_cast<int>(std::min<std::int64_t>(autoSave.IntervalMs, INT32_MAX)));
+    }
+    ApplyAutoStart(*m_env.AutoRun, m_options.AutoRun, m_log);
+    m_inet->SetupProxy(*m_env.Settings, *m_env.Proxy);
+
+    m_window->SetOptionChecked(MenuOption::AutoRun, m_options.AutoRun);
+    m_window->SetOptionChecked(MenuOption::SoundOn, m_options.SoundOn);
+    m_window->SetOptionChecked(MenuOption::ShowSplash, m_options.SplashOn);
+    m_window->SetOptionChecked(MenuOption::ShowHints, m_options.ShowHints);
+    m_window->SetOptionChecked(MenuOption::ShowTodayTime, m_options.ShowTodayTime);
+    m_window->SetOptionChecked(MenuOption::ShowColor, m_options.ShowColor);
+
+    if (m_options.SplashOn) {
+        TFormSplash splash(QString::fromLatin1(kProgramVersion));
+        splash.show();
+        QEventLoop wait;
+        QTimer::singleShot(m_env.SplashMs, &wait, &QEventLoop::quit);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    m_tray->show();
+    if (m_options.FirstLaunch) {
+        m_log.WriteLine(0, "FirstLaunch");
+        actOpenExecute();
+    }
+    if (m_options.ProjectsVisible) {
+        m_log.WriteLine(0, "ProjectsVisible");
+    }
+    if (m_options.StatVisible) {
+        m_log.WriteLine(0, "StatVisible");
+    }
+
+    m_state.LastKeyTick = m_env.SysClock->TickMs();
+    m_engine->InstallKeyboardHook();
+    WatchDescriptors();
+
+    connect(&TimUpdate, &QTimer::timeout, this, [this] { m_engine->TimUpdateTimer(); });
+    connect(&TimTBar, &QTimer::timeout, this, [this] { m_engine->TimTBarTimer(); });
+    connect(&TimHint, &QTimer::timeout, this, &Application::OnTimHint);
+    TimTBar.start(1000);
+    TimHint.start(1000);
+    TimUpdate.start(m_engine->UpdateIntervalMs());
+}
+
+void Application::WatchDescriptors()
+{
+    auto watch = [this](const std::vector<int>& fds, std::function<void()> dispatch) {
+        for (int fd : fds) {
+            auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+            connect(notifier, &QSocketNotifier::activated, this, [this, dispatch] { Guarded(dispatch); });
+            m_notifiers.push_back(notifier);
+        }
+    };
+    watch(m_env.Desk->EventDescriptors(), [this] { m_env.Desk->DispatchEvents(); });
+    if (m_env.Session) {
+        watch(m_env.Session->EventDescriptors(), [this] { m_env.Session->DispatchEvents(); });
+    }
+}
+
+void Application::ConnectWindow()
+{
+    TrackingEngine& engine = *m_engine;
+    engine.RepaintTimerList = [this] { m_window->RepaintList(); };
+    engine.HideHint = [this] { m_hint->HideHint(); };
+    engine.MainWindowRect = [this] {
+        const QRect r = m_window->frameGeometry();
+        return ScreenRect {r.left(), r.top(), r.right(), r.bottom()};
+    };
+    engine.SetUpdateInterval = [this](int ms) { TimUpdate.setInterval(ms); };
+    // Periods closed before the machine sleeps reach the disk before it does.
+    engine.AfterSuspend = [this] { SafeSaveReported(); };
+    m_env.Desk->SetPowerHandler([this](int code) { m_engine->OnPowerBroadcast(code); });
+    if (m_env.Session) {
+        m_env.Session->SetPowerHandler([this](int code) { m_engine->OnPowerBroadcast(code); });
+    }
+    engine.MainWindow = m_window->winId();
+
+    MainWindow* w = m_window.get();
+    connect(w, &MainWindow::openRequested, this, &Application::actOpenExecute);
+    connect(w, &MainWindow::exitRequested, this, [this] {
+        FormCloseQuery();
+        QApplication::quit();
+    });
+    connect(w, &MainWindow::newTimerRequested, this, [this] { Guarded([this] { actNewTimerExecute(); }); });
+    connect(w, &MainWindow::propertiesRequested, this, [this](TMyTimer* t) {
+        Guarded([this, t] { actPropertiesExecute(t); });
+    });
+    connect(w, &MainWindow::startRequested, this, [this](std::vector<TMyTimer*> timers) {
+        m_engine->actStartTimerExecute(timers);
+        m_window->RepaintList();
+    });
+    connect(w, &MainWindow::stopRequested, this, [this](std::vector<TMyTimer*> timers) {
+        m_engine->actStopTimerExecute(timers);
+        m_window->RepaintList();
+    });
+    connect(w, &MainWindow::deleteConfirmed, this, [this](std::vector<TMyTimer*> timers) {
+        DeleteSelectedTimers(m_model, timers, m_log);
+        SafeSaveReported();
+        m_window->Draw();
+    });
+    connect(w, &MainWindow::moveToRequested, this, [this](std::vector<TMyTimer*> timers, std::int32_t id) {
+        if (MoveSelectedTimers(timers, id, m_log)) {
+            m_window->Draw();
+        }
+    });
+    connect(w, &MainWindow::optionToggled, this, &Application::OnOptionToggled);
+    connect(w, &MainWindow::clickSound, this, &Application::PlayClick);
+    connect(w, &MainWindow::minimised, this, [this] {
+        m_state.MainWindowShown = false;
+        m_hint->HideHint();
+    });
+    connect(w, &MainWindow::hideHintRequested, this, [this] {
+        m_log.WriteLine(3, "HideHint->");
+        m_hint->HideHint();
+    });
+    connect(w, &MainWindow::listMouseMoved, this, &Application::OnListMouseMove);
+    w->StopHintTimer = [this] { TimHint.stop(); };
+    connect(w, &MainWindow::aboutRequested, this, [this] {
+        if (!m_about) {
+            m_about = new TFormAbout(QString::fromLatin1(kProgramVersion));
+        }
+        m_about->show();
+        m_about->raise();
+    });
+    connect(w, &MainWindow::helpRequested, this, [this] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_env.InstallPath + "help.chm")));
+    });
+    connect(w, &MainWindow::homePageRequested, this, [] {
+        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
+    });
+    connect(w, &MainWindow::sendCommentsRequested, this, [] {
+        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kFeedbackMail)));
+    });
+    connect(w, &MainWindow::showHideStatRequested, this, [this] { m_window->SetStatChecked(false); });
+    connect(w, &MainWindow::showHideProjectsRequested, this, [this] { m_window->SetProjectsChecked(false); });
+}
+
+void Application::actOpenExecute()
+{
+    m_state.MainWindowShown = true;
+    m_window->MainWindowShown = true;
+    m_window->setWindowState(Qt::WindowNoState);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void Application::PlayClick()
+{
+    m_log.WriteLine(0, "Click->");
+    if (m_window->OptionChecked(MenuOption::SoundOn)) {
+        m_click->Play();
+    }
+}
+
+void Application::OnOptionToggled(MenuOption item, bool checked)
+{
+    Guarded([&] { OptionClicked(item, checked, *m_env.Settings, m_log, *m_env.AutoRun); });
+}
+
+void Application::SafeSaveReported()
+{
+    try {
+        m_data->SafeSave();
+    } catch (const std::exception& e) {
+        ApplicationEvents1Exception(e.what());
+    }
+}
+
+std::vector<std::string> Application::RunningCaptions()
+{
+    std::vector<std::string> captions;
+    for (const CensusEntry& entry : GetWindowList(*m_env.Desk, m_window->winId(), 0, scMainOnly, false)) {
+        captions.push_back(entry.Name);
+    }
+    return captions;
+}
+
+void Application::OpenTimeLog(TMyTimer& timer)
+{
+    TFormLog log(timer, [this] { return Now(); });
+    log.PlayClick = [this] { PlayClick(); };
+    log.SetDate(Now());
+    log.exec();
+}
+
+void Application::actNewTimerExecute()
+{
+    if (m_timerDialogOpen) {
+        m_log.WriteLine(0, "FormNewTimer<>nil");
+        return;
+    }
+    m_timerDialogOpen = true;
+    static std::mt19937 random {std::random_device {}()};
+    TFormNewTimer dialog(m_model.Timers.Count(), m_nameEdited, m_window.get());
+    dialog.SetPanelColor(NewTimerColor(m_model.Timers.Count(), [](std::uint32_t max) {
+        return std::uniform_int_distribution<std::uint32_t>(0, max)(random);
+    }));
+    dialog.PickApplicationFile = [&dialog]() -> std::optional<std::string> {
+        const QString path = QFileDialog::getOpenFileName(
+            &dialog, QString(), QString(), QStringLiteral("Applications (*);;All files (*)"));
+        if (path.isEmpty()) {
+            return std::nullopt;
+        }
+        return path.toStdString();
+    };
+    dialog.PickCaption = [this, &dialog]() -> std::optional<std::pair<std::string, std::uint8_t>> {
+        TFormProcesses picker(RunningCaptions(), &dialog);
+        if (picker.exec() != QDialog::Accepted || picker.SelectedCaption().empty()) {
+            return std::nullopt;
+        }
+        return std::make_pair(picker.SelectedCaption(), picker.Scope());
+    };
+    if (dialog.exec() == QDialog::Accepted) {
+        dialog.Logic().CreateTimer(m_model, Now(), m_log);
+    }
+    m_log.WriteLine(0, "FormNewTimerRelease->");
+    m_timerDialogOpen = false;
+    m_log.WriteLine(0, "FormNewTimerRelease-<");
+    SafeSaveReported();
+    m_window->Draw();
+}
+
+void Application::actPropertiesExecute(TMyTimer* timer)
+{
+    if (!timer || m_timerDialogOpen) {
+        return;
+    }
+    m_timerDialogOpen = true;
+    m_hint->HideHint();
+    TFormNewTimer dialog(m_model.Timers.Count(), m_nameEdited, m_window.get());
+    dialog.LoadTimer(*timer);
+    dialog.PickCaption = [this, &dialog]() -> std::optional<std::pair<std::string, std::uint8_t>> {
+        TFormProcesses picker(RunningCaptions(), &dialog);
+        if (picker.exec() != QDialog::Accepted || picker.SelectedCaption().empty()) {
+            return std::nullopt;
+        }
+        return std::make_pair(picker.SelectedCaption(), picker.Scope());
+    };
+    dialog.PickApplicationFile = [&dialog]() -> std::optional<std::string> {
+        const QString path = QFileDialog::getOpenFileName(
+            &dialog, QString(), QString(), QStringLiteral("Applications (*);;All files (*)"));
+        if (path.isEmpty()) {
+            return std::nullopt;
+        }
+        return path.toStdString();
+    };
+    dialog.EditTime = [this, timer, &dialog] {
+        OpenTimeLog(*timer);
+        dialog.ShowTimes(timer->ActiveTime, timer->BackgroundTime);
+    };
+    if (dialog.exec() == QDialog::Accepted) {
+        dialog.Logic().ApplyTo(*timer);
+        SafeSaveReported();
+    }
+    m_log.WriteLine(0, "ReleaseFormNewTimer->");
+    m_timerDialogOpen = false;
+    m_log.WriteLine(0, "ReleaseFormNewTimer-<");
+}
+
+void Application::OnListMouseMove(QPoint listPos, QPoint globalPos)
+{
+    m_log.WriteLine(3, "lvMouseMove->");
+    TimHint.start(1000);
+    TMyTimer* timer = m_window->List().TimerAt(listPos);
+    switch (
+        tally::OnListMouseMove(timer != nullptr, m_hint->isVisible(), m_window->OptionChecked(MenuOption::ShowHints))) {
+        case HintMove::Hide:
+            m_hint->HideHint();
+            break;
+        case HintMove::Wait:
+            break;
+        case HintMove::MoveAndFill: {
+            const ScreenPoint at = HintPosition({globalPos.x(), globalPos.y()});
+            m_hint->move(at.X, at.Y);
+            m_hint->Fill(MakeTimerHint(*timer));
+            break;
+        }
+    }
+}
+
+void Application::OnTimHint()
+{
+    m_log.WriteLine(3, "TimHintTimer->");
+    HintTimerState s;
+    s.Sleeping = m_state.Sleeping;
+    try {
+        s.DesktopLocked = m_env.Desk->IsDesktopLocked();
+    } catch (const std::exception&) {
+        s.DesktopLocked = false;
+    }
+    const QPoint global = QCursor::pos();
+    const QPoint local = m_window->List().viewport()->mapFromGlobal(global);
+    TMyTimer* timer = m_window->List().TimerAt(local);
+    s.RowUnderPointer = timer != nullptr;
+    s.HintVisible = m_hint->isVisible();
+    s.ShowHints = m_window->OptionChecked(MenuOption::ShowHints);
+    s.MainWindowVisible = m_window->isVisible();
+    s.MainWindowInFront = m_window->isActiveWindow();
+    if (!HintTimerPlaces(s)) {
+        return;
+    }
+    const ScreenPoint at = HintPosition({global.x(), global.y()});
+    m_hint->move(at.X, at.Y);
+    m_hint->Fill(MakeTimerHint(*timer));
+    m_hint->ShowDelayed();
+}
+
+void Application::ApplicationEvents1Exception(const std::string& message)
+{
+    m_log.WriteLine(0, "ApplicationEvents1Exception->");
+    m_log.WriteLine(0, "Error: " + message);
+    if (message.find("Socket Error # 10060") != std::string::npos) {
+        return;
+    }
+    if (ShowMessage) {
+        ShowMessage(QStringLiteral("Tallyhour Zide"), QString::fromStdString(message));
+    }
+}
+
+void Application::FormCloseQuery()
+{
+    if (m_shutDown || !m_engine) {
+        return;
+    }
+    m_shutDown = true;
+    m_log.WriteLine(0, "FormCloseQuery->");
+    // No periodic handler may run once the lists go.
+    for (QTimer* timer : {&TimUpdate, &TimTBar, &TimHint, &TimAutoSave, &TimInet}) {
+        timer->stop();
+    }
+    for (QSocketNotifier* notifier : m_notifiers) {
+        notifier->setEnabled(false);
+    }
+    m_engine->AddToAllTimersOffEvents();
+    try {
+        m_data->SafeSave();
+    } catch (const SaveError& e) {
+        ApplicationEvents1Exception(e.what());
+        QMessageBox::critical(nullptr,
+                              QStringLiteral("Tallyhour Zide"),
+                              QStringLiteral("Your data could not be saved. A copy is in %1.")
+                                  .arg(QString::fromStdString(e.BackupPath())));
+        return;
+    } catch (const std::exception& e) {
+        ApplicationEvents1Exception(e.what());
+        QMessageBox::critical(nullptr,
+                              QStringLiteral("Tallyhour Zide"),
+                              QStringLiteral("Your data could not be saved: %1").arg(e.what()));
+        return;
+    }
+    m_data->Clear();
+    FreeProjects(m_model.Projects, m_log);
+    m_engine->RemoveKeyboardHook();
+    m_inet->Shutdown();
+}
+
+} // namespace tally
