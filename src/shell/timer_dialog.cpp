@@ -11,6 +11,8 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace tally {
 
 namespace {
@@ -190,6 +192,24 @@ TFormNewTimer::TFormNewTimer(std::size_t timerCount, bool& nameEdited, QWidget* 
     layout->addWidget(m_panAddIdent);
     layout->addLayout(times);
     layout->addLayout(buttons);
+
+    // Tab follows the layout from top to bottom; left to creation order it
+    // would jump from the type buttons straight to "Ok", past the list.
+    QWidget* const tabOrder[] = {m_edName,
+                                 m_radios[0],
+                                 m_radios[1],
+                                 m_radios[2],
+                                 m_radios[3],
+                                 m_cbSpecialTimType,
+                                 m_lbApplList,
+                                 m_btnAdd,
+                                 m_btnDel,
+                                 m_btnEditTime,
+                                 ok,
+                                 cancel};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
 
     m_radios[0]->setChecked(true);
     m_btnEditTime->hide();

@@ -65,6 +65,35 @@ TEST_F(Dialogs, TimerDialogFollowsTheTypeButtons)
     EXPECT_EQ(dialog.NameEdit().text(), "Computer work timex");
 }
 
+TEST_F(Dialogs, KeysMoveDownTheTimerDialog)
+{
+    bool nameEdited = false;
+    TFormNewTimer dialog(0, nameEdited);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.NameEdit().setFocus();
+    auto press = [&](Qt::Key key) {
+        QTest::keyClick(dialog.focusWidget(), key);
+        return dialog.focusWidget();
+    };
+    EXPECT_EQ(press(Qt::Key_Tab), &dialog.Radio(TypeChoice::Manual));
+    press(Qt::Key_Down);
+    EXPECT_EQ(press(Qt::Key_Down), &dialog.Radio(TypeChoice::Caption));
+    EXPECT_TRUE(dialog.Radio(TypeChoice::Caption).isChecked());
+    ASSERT_FALSE(dialog.IdentifierPanel().isHidden());
+
+    // From the type buttons on through the identifiers to the dialog's buttons.
+    EXPECT_EQ(press(Qt::Key_Tab), &dialog.Identifiers());
+    EXPECT_EQ(press(Qt::Key_Tab), &dialog.AddButton());
+    const auto* remove = qobject_cast<QPushButton*>(press(Qt::Key_Tab));
+    ASSERT_NE(remove, nullptr);
+    EXPECT_EQ(remove->text(), "Remove");
+    const auto* ok = qobject_cast<QPushButton*>(press(Qt::Key_Tab));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), "Ok");
+}
+
 TEST_F(Dialogs, PropertiesShowTheTimer)
 {
     TMyTimer timer;
