@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "gui_fixture.h"
+
 #include <gtest/gtest.h>
 
 namespace tally {
@@ -48,19 +50,9 @@ void CancelNextDialog()
     });
 }
 
-class ApplicationTest : public ::testing::Test
+class ApplicationTest : public test::GuiTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "tests_gui";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) {
-            new QApplication(argc, argv);
-        }
-    }
-
     void SetUp() override
     {
         clock.Set(EncodeDateTime(2026, 7, 1, 10, 0, 0));
