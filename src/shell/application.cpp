@@ -316,18 +316,8 @@ void Application::OpenTimeLog(TMyTimer& timer)
     log.exec();
 }
 
-void Application::actNewTimerExecute()
+void Application::ConnectPickers(TFormNewTimer& dialog)
 {
-    if (m_timerDialogOpen) {
-        m_log.WriteLine(0, "FormNewTimer<>nil");
-        return;
-    }
-    m_timerDialogOpen = true;
-    static std::mt19937 random {std::random_device {}()};
-    TFormNewTimer dialog(m_model.Timers.Count(), m_nameEdited, m_window.get());
-    dialog.SetPanelColor(NewTimerColor(m_model.Timers.Count(), [](std::uint32_t max) {
-        return std::uniform_int_distribution<std::uint32_t>(0, max)(random);
-    }));
     dialog.PickApplicationFile = [&dialog]() -> std::optional<std::string> {
         const QString path = QFileDialog::getOpenFileName(
             &dialog, QString(), QString(), QStringLiteral("Applications (*);;All files (*)"));
@@ -343,6 +333,21 @@ void Application::actNewTimerExecute()
         }
         return std::make_pair(picker.SelectedCaption(), picker.Scope());
     };
+}
+
+void Application::actNewTimerExecute()
+{
+    if (m_timerDialogOpen) {
+        m_log.WriteLine(0, "FormNewTimer<>nil");
+        return;
+    }
+    m_timerDialogOpen = true;
+    static std::mt19937 random {std::random_device {}()};
+    TFormNewTimer dialog(m_model.Timers.Count(), m_nameEdited, m_window.get());
+    dialog.SetPanelColor(NewTimerColor(m_model.Timers.Count(), [](std::uint32_t max) {
+        return std::uniform_int_distribution<std::uint32_t>(0, max)(random);
+    }));
+    ConnectPickers(dialog);
     if (dialog.exec() == QDialog::Accepted) {
         dialog.Logic().CreateTimer(m_model, Now(), m_log);
     }
@@ -362,21 +367,7 @@ void Application::actPropertiesExecute(TMyTimer* timer)
     m_hint->HideHint();
     TFormNewTimer dialog(m_model.Timers.Count(), m_nameEdited, m_window.get());
     dialog.LoadTimer(*timer);
-    dialog.PickCaption = [this, &dialog]() -> std::optional<std::pair<std::string, std::uint8_t>> {
-        TFormProcesses picker(RunningCaptions(), &dialog);
-        if (picker.exec() != QDialog::Accepted || picker.SelectedCaption().empty()) {
-            return std::nullopt;
-        }
-        return std::make_pair(picker.SelectedCaption(), picker.Scope());
-    };
-    dialog.PickApplicationFile = [&dialog]() -> std::optional<std::string> {
-        const QString path = QFileDialog::getOpenFileName(
-            &dialog, QString(), QString(), QStringLiteral("Applications (*);;All files (*)"));
-        if (path.isEmpty()) {
-            return std::nullopt;
-        }
-        return path.toStdString();
-    };
+    ConnectPickers(dialog);
     dialog.EditTime = [this, timer, &dialog] {
         OpenTimeLog(*timer);
         dialog.ShowTimes(timer->ActiveTime, timer->BackgroundTime);

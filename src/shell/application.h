@@ -32,6 +32,7 @@ class BackgroundThreads;
 class HttpGetter;
 class TFormAbout;
 class TFormHint;
+class TFormNewTimer;
 class TrayIcon;
 
 // What the program runs on: the platform pieces, chosen by main.
@@ -101,6 +102,8 @@ private:
     void SafeSaveReported();
     void PlayClick();
     void OpenTimeLog(TMyTimer& timer);
+    // The file chooser and the running-applications picker of a timer dialog.
+    void ConnectPickers(TFormNewTimer& dialog);
     std::vector<std::string> RunningCaptions();
     TDateTime Now() const;
     // Runs a window command; an error goes to the application-wide handler.

@@ -1,6 +1,7 @@
 #include "shell/timer_dialog.h"
 
 #include "model/duration.h"
+#include "shell/qt_colors.h"
 
 #include <QColorDialog>
 #include <QEvent>
@@ -16,18 +17,6 @@
 namespace tally {
 
 namespace {
-
-QColor FromBgr(std::uint32_t bgr)
-{
-    return QColor(
-        static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
-}
-
-std::uint32_t ToBgr(const QColor& c)
-{
-    return static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8)
-           | (static_cast<std::uint32_t>(c.blue()) << 16);
-}
 
 // Runs a function for the clicks and key presses that the dialog's own
 // controls do not offer as signals.

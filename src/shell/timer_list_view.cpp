@@ -1,5 +1,6 @@
 #include "shell/timer_list_view.h"
 
+#include "shell/qt_colors.h"
 #include "shell/skin_images.h"
 
 #include <QPainter>
@@ -14,12 +15,6 @@ constexpr int kCellHeight = 78;
 constexpr int kIconCellWidth = 46;
 constexpr int kIconCellHeight = 38;
 constexpr int kLineHeight = 12;
-
-QColor FromBgr(std::uint32_t bgr)
-{
-    return QColor(
-        static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
-}
 
 class TimerRowDelegate : public QStyledItemDelegate
 {

@@ -7,24 +7,14 @@
 #include <QLabel>
 #include <QTest>
 
+#include "gui_fixture.h"
+
 #include <gtest/gtest.h>
 
 namespace tally {
 namespace {
 
-class Dialogs : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "tests_gui";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) {
-            new QApplication(argc, argv);
-        }
-    }
-};
+using Dialogs = test::GuiTest;
 
 TEST_F(Dialogs, TimerDialogFollowsTheTypeButtons)
 {

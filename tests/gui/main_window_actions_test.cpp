@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "gui_fixture.h"
+
 #include <gtest/gtest.h>
 
 namespace tally {
@@ -29,19 +31,9 @@ void AnswerNextQuestion(QMessageBox::StandardButton answer, bool* asked)
     });
 }
 
-class MainWindowActions : public ::testing::Test
+class MainWindowActions : public test::GuiTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "tests_gui";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) {
-            new QApplication(argc, argv);
-        }
-    }
-
     void SetUp() override
     {
         clock.Set(EncodeDateTime(2026, 7, 1, 10, 0, 0));

@@ -12,24 +12,16 @@
 #include <QMenu>
 #include <QTest>
 
+#include "gui_fixture.h"
+
 #include <gtest/gtest.h>
 
 namespace tally {
 namespace {
 
-class Gui : public ::testing::Test
+class Gui : public test::GuiTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "tests_gui";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) {
-            new QApplication(argc, argv);
-        }
-    }
-
     void SetUp() override
     {
         clock.Set(EncodeDateTime(2026, 7, 1, 10, 0, 0));

@@ -1,0 +1,169 @@
+#include "model/datetime.h"
+#include "model/settings_store.h"
+#include "platform/autostart.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_desktop.h"
+#include "platform/http_getter.h"
+#include "platform/system/idle_threads.h"
+#include "platform/system/no_system_proxy.h"
+#include "shell/application.h"
+#include "shell/main_window.h"
+#include "shell/timer_dialog.h"
+#include "shell/timer_list_view.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "gui_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace tally {
+namespace {
+
+class NoAutoStart final : public AutoStart
+{
+public:
+    bool SetAutoStart(bool on) override
+    {
+        registered = on;
+        return true;
+    }
+    bool IsAutoStart() const override { return registered; }
+    bool registered = false;
+};
+
+class NoHttp final : public HttpGetter
+{
+public:
+    std::string StatusLine(const HttpRequest&, const std::atomic<bool>&) override { return {}; }
+};
+
+// Closes the next modal dialog the way the user's Cancel would.
+void CancelNextDialog()
+{
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->reject();
+        }
+    });
+}
+
+class ApplicationTest : public test::GuiTest
+{
+protected:
+    void SetUp() override
+    {
+        clock.Set(EncodeDateTime(2026, 7, 1, 10, 0, 0));
+        auto memory = std::make_unique<MemorySettings>();
+        settings = memory.get();
+        settings->WriteString("main", "LogActive", "1");
+        settings->WriteString("main", "SplashOn", "0");
+        settings->WriteString("main", "FirstLaunch", "0");
+        AppEnvironment env;
+        env.InstallPath = dir.Path().string() + "/";
+        env.ProgramFile = dir.File("tallyhour-zide");
+        env.SysClock = &clock;
+        env.Desk = &desktop;
+        env.AutoRun = &autoStart;
+        env.Proxy = &proxy;
+        env.Threads = &threads;
+        env.Http = std::make_shared<NoHttp>();
+        env.Settings = std::move(memory);
+        env.SplashMs = 0;
+        app = std::make_unique<Application>(std::move(env));
+        app->ShowMessage = [this](const QString&, const QString& text) { messages.push_back(text.toStdString()); };
+        app->Start();
+    }
+
+    std::string Log() const { return test::ReadFile(dir.File("log.txt")); }
+    std::size_t Count(const std::string& what) const
+    {
+        const std::string log = Log();
+        std::size_t n = 0;
+        for (auto pos = log.find(what); pos != std::string::npos; pos = log.find(what, pos + 1)) {
+            ++n;
+        }
+        return n;
+    }
+
+    test::TempDir dir;
+    FakeClock clock;
+    FakeDesktop desktop {&clock};
+    NoAutoStart autoStart;
+    NoSystemProxy proxy;
+    IdleThreads threads;
+    MemorySettings* settings = nullptr;
+    std::unique_ptr<Application> app;
+    std::vector<std::string> messages;
+};
+
+TEST_F(ApplicationTest, CancelledNewTimerStillSavesAndRedrawsButCancelledEditDoesNot)
+{
+    const std::size_t saves = Count("SafeSave->");
+    const std::size_t draws = Count("Draw, CurrPrjId:");
+    CancelNextDialog();
+    app->Window().actNewTimer->trigger();
+    EXPECT_EQ(Count("SafeSave->"), saves + 1);
+    EXPECT_EQ(Count("Draw, CurrPrjId:"), draws + 1);
+    EXPECT_TRUE(app->Model().Timers.Empty());
+
+    TMyTimer& timer = app->Model().Timers.Create();
+    timer.Name = "Kept";
+    app->Window().Draw();
+    app->Window().List().item(0)->setSelected(true);
+    CancelNextDialog();
+    app->Window().actProperties->trigger();
+    EXPECT_EQ(Count("SafeSave->"), saves + 1);
+    EXPECT_EQ(Count("ReleaseFormNewTimer-<"), 1u);
+    EXPECT_EQ(timer.Name, "Kept");
+}
+
+TEST_F(ApplicationTest, OptionItemsWriteTheirKeysAtOnce)
+{
+    QMenu* options = nullptr;
+    for (QAction* action : app->Window().MainMenu().actions()) {
+        if (action->text() == "Options") {
+            options = action->menu();
+        }
+    }
+    ASSERT_NE(options, nullptr);
+    options->actions()[5]->trigger(); // "Show timers color"
+    EXPECT_EQ(settings->ReadString("view", "ShowColor", ""), "1");
+    options->actions()[0]->trigger(); // "Load at windows startup" off
+    EXPECT_EQ(settings->ReadString("main", "AutoRun", ""), "0");
+    EXPECT_FALSE(autoStart.registered);
+}
+
+TEST_F(ApplicationTest, SocketTimeOutsAreDroppedOtherErrorsShown)
+{
+    app->ApplicationEvents1Exception("Socket Error # 10060 Connection timed out");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Count("Error: Socket Error # 10060"), 1u);
+    app->ApplicationEvents1Exception("Unable to write to /x/tallyhourlite.ini");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Unable to write to /x/tallyhourlite.ini");
+}
+
+TEST_F(ApplicationTest, ShutdownClosesSavesAndReleasesOnce)
+{
+    TMyTimer& timer = app->Model().Timers.Create();
+    timer.Name = "Running";
+    timer.SetEnabled(true);
+    app->Engine().TimUpdateTimer();
+    clock.AdvanceSeconds(5);
+    app->Engine().TimUpdateTimer();
+    app->FormCloseQuery();
+    app->FormCloseQuery();
+    EXPECT_EQ(Count("FormCloseQuery->"), 1u);
+    EXPECT_TRUE(app->Model().Timers.Empty()); // released after the save
+    EXPECT_FALSE(app->TimUpdate.isActive());
+    EXPECT_FALSE(app->TimAutoSave.isActive());
+    const std::string log = Log();
+    EXPECT_LT(log.find("AddToAllTimersOffEvents->"), log.find("SafeSave->", log.find("FormCloseQuery->")));
+    EXPECT_NE(log.find("FreeProjects->"), std::string::npos);
+}
+
+} // namespace
+} // namespace tally
