@@ -81,6 +81,9 @@ void Application::FormCreate()
     // Settings first: they switch the run log on or off.
     LoadIni(*m_env.Settings, m_log, m_options);
     m_log.SetLogFileName(m_env.InstallPath + "log.txt");
+    // Room for a few minutes of ticks at the higher detail levels; the
+    // log's own 1 KiB would drop the start-up lines within a minute.
+    m_log.SetMaxSize(20);
     m_log.SetExecFileName(m_env.ProgramFile);
     m_log.WriteLine(0, StartupHeader(kProgramVersion, m_log.LogDetail()));
     m_log.WriteLine(0, "Installpath:" + m_env.InstallPath);

@@ -165,5 +165,16 @@ TEST_F(ApplicationTest, ShutdownClosesSavesAndReleasesOnce)
     EXPECT_NE(log.find("FreeProjects->"), std::string::npos);
 }
 
+TEST_F(ApplicationTest, RunLogKeepsTheStartOfAShortSession)
+{
+    // A few kilobytes of entries, as a few minutes of use write them.
+    for (int i = 0; i < 30; ++i) {
+        CancelNextDialog();
+        app->Window().actNewTimer->trigger();
+    }
+    EXPECT_EQ(Count("FormNewTimerRelease-<"), 30u);
+    EXPECT_EQ(Count("Init->"), 1u);
+}
+
 } // namespace
 } // namespace tally
