@@ -55,7 +55,7 @@ TEST_F(X11Test, ServerRecordBeatsTheWindowsOwnPidInsideANamespace)
         GTEST_SKIP() << "this machine does not allow unprivileged user and PID namespaces (unshare failed)";
     }
     // Inside its namespace the program is process 1 and writes that as _NET_WM_PID.
-    const auto inside = Window({"--title", "Inside"}, {.PidNamespace = true, .WaitShown = true});
+    const auto inside = Window({"--title", "Inside"}, {.PidNamespace = true, .WaitShown = true, .Program = {}});
     const int pid = desktop->GetWindowProcessId(inside->Id());
     EXPECT_NE(pid, 1);
     EXPECT_EQ(ParentOf(pid), inside->Process().Pid()) << "the program runs as the child of unshare";

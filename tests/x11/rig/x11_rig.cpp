@@ -45,6 +45,17 @@ std::vector<xcb_window_t> RootWindowList(xcb_connection_t* c, const char* proper
     return {data, data + xcb_get_property_value_length(reply.Ptr) / 4};
 }
 
+std::string TextProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property)
+{
+    Freed<xcb_get_property_reply_t> reply {xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr)};
+    if (!reply || reply->format != 8) {
+        return {};
+    }
+    const auto* data = static_cast<const char*>(xcb_get_property_value(reply.Ptr));
+    return {data, data + xcb_get_property_value_length(reply.Ptr)};
+}
+
 } // namespace
 
 TestWindow::TestWindow(std::unique_ptr<ChildProcess> process, std::vector<std::uint32_t> ids, std::uint32_t child)
@@ -70,11 +81,15 @@ XRig::XRig(RigOptions options)
     if (m_options.WindowManager) {
         StartWindowManager();
     }
+    if (m_options.Tray) {
+        StartTray();
+    }
 }
 
 XRig::~XRig()
 {
     Disconnect();
+    m_tray.reset();
     m_windowManager.reset();
     m_server.reset();
 }
@@ -203,13 +218,46 @@ void XRig::StartWindowManager()
     }
 }
 
+void XRig::StartTray()
+{
+    ChildProcess::Options options;
+    options.Environment = Environment();
+    options.Quiet = true;
+    m_tray = std::make_unique<ChildProcess>(std::vector<std::string> {"trayer",
+                                                                      "--edge",
+                                                                      "top",
+                                                                      "--align",
+                                                                      "right",
+                                                                      "--widthtype",
+                                                                      "request",
+                                                                      "--height",
+                                                                      "24",
+                                                                      "--SetDockType",
+                                                                      "true",
+                                                                      "--transparent",
+                                                                      "false"},
+                                            options);
+    // Ready once it owns the tray selection of the first screen.
+    const xcb_atom_t selection = Intern(m_c, "_NET_SYSTEM_TRAY_S0");
+    const bool ready = WaitUntil(
+        [&] {
+            Freed<xcb_get_selection_owner_reply_t> reply {
+                xcb_get_selection_owner_reply(m_c, xcb_get_selection_owner(m_c, selection), nullptr)};
+            return reply && reply->owner != XCB_WINDOW_NONE;
+        },
+        20s);
+    if (!ready) {
+        throw std::runtime_error("trayer did not take the tray selection (is the trayer package installed?)");
+    }
+}
+
 std::unique_ptr<TestWindow> XRig::StartWindow(const std::vector<std::string>& args, WindowStart start)
 {
     std::vector<std::string> argv;
     if (start.PidNamespace) {
         argv = {"unshare", "--user", "--pid", "--fork", "--map-root-user", "--kill-child"};
     }
-    argv.push_back(TestWindowProgram());
+    argv.push_back(start.Program.empty() ? TestWindowProgram() : start.Program);
     argv.insert(argv.end(), args.begin(), args.end());
 
     ChildProcess::Options options;
@@ -285,9 +333,67 @@ bool XRig::IsViewable(std::uint32_t window)
     return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
+std::uint32_t XRig::ActiveWindow()
+{
+    const auto list = RootWindowList(m_c, "_NET_ACTIVE_WINDOW");
+    return list.empty() ? 0 : list.front();
+}
+
+std::vector<WindowInfo> XRig::FindWindows(const std::string& title)
+{
+    const xcb_atom_t netWmName = Intern(m_c, "_NET_WM_NAME");
+    std::vector<WindowInfo> found;
+    std::vector<xcb_window_t> level {Root()};
+    while (!level.empty()) {
+        std::vector<xcb_query_tree_cookie_t> cookies;
+        for (const xcb_window_t w : level) {
+            cookies.push_back(xcb_query_tree(m_c, w));
+        }
+        std::vector<xcb_window_t> next;
+        for (const auto cookie : cookies) {
+            Freed<xcb_query_tree_reply_t> reply {xcb_query_tree_reply(m_c, cookie, nullptr)};
+            if (reply) {
+                const xcb_window_t* children = xcb_query_tree_children(reply.Ptr);
+                next.insert(next.end(), children, children + xcb_query_tree_children_length(reply.Ptr));
+            }
+        }
+        for (const xcb_window_t w : next) {
+            std::string name = TextProperty(m_c, w, netWmName);
+            if (name.empty()) {
+                name = TextProperty(m_c, w, XCB_ATOM_WM_NAME);
+            }
+            if (name != title) {
+                continue;
+            }
+            WindowInfo info;
+            info.Id = w;
+            info.Viewable = IsViewable(w);
+            Freed<xcb_get_geometry_reply_t> geometry {xcb_get_geometry_reply(m_c, xcb_get_geometry(m_c, w), nullptr)};
+            Freed<xcb_translate_coordinates_reply_t> at {
+                xcb_translate_coordinates_reply(m_c, xcb_translate_coordinates(m_c, w, Root(), 0, 0), nullptr)};
+            if (!geometry || !at) {
+                continue; // gone meanwhile
+            }
+            info.Width = geometry->width;
+            info.Height = geometry->height;
+            info.X = at->dst_x;
+            info.Y = at->dst_y;
+            found.push_back(info);
+        }
+        level = std::move(next);
+    }
+    return found;
+}
+
+int XRig::Screenshot(const std::string& file)
+{
+    return RunProgram({"import", "-window", "root", file}, Environment(), 30s);
+}
+
 void XRig::StopServer()
 {
     Disconnect();
+    m_tray.reset();
     m_windowManager.reset();
     m_server.reset();
 }
@@ -299,6 +405,9 @@ void XRig::RestartServer()
     Connect();
     if (m_options.WindowManager) {
         StartWindowManager();
+    }
+    if (m_options.Tray) {
+        StartTray();
     }
 }
 

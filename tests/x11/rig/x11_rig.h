@@ -36,6 +36,7 @@ private:
 struct RigOptions
 {
     bool WindowManager = true;
+    bool Tray = false;                   // a notification-area host (trayer) at the top right, after the window manager
     std::vector<std::string> ServerArgs; // extra Xvfb arguments, e.g. {"-extension", "X-Resource"}
 };
 
@@ -43,6 +44,18 @@ struct WindowStart
 {
     bool PidNamespace = false; // run it inside a fresh user and PID namespace
     bool WaitShown = true;     // wait until it is mapped (and managed, with a window manager)
+    std::string Program;       // a copy of the test window program under another name; default the built one
+};
+
+// A window found anywhere in the tree, top-level or embedded in another.
+struct WindowInfo
+{
+    std::uint32_t Id = 0;
+    int X = 0; // of its top-left corner on the root window
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+    bool Viewable = false;
 };
 
 // A private X server (Xvfb on a free display number) with, when asked, an
@@ -71,6 +84,13 @@ public:
 
     bool IsManaged(std::uint32_t window);  // listed by the window manager
     bool IsViewable(std::uint32_t window); // mapped on a mapped parent
+    std::uint32_t ActiveWindow();          // the window manager's active window, or 0
+
+    // Every window whose title (_NET_WM_NAME, else WM_NAME) is the text.
+    std::vector<WindowInfo> FindWindows(const std::string& title);
+
+    // The whole screen as a picture file (ImageMagick's import); its exit code.
+    int Screenshot(const std::string& file);
 
     // Ends the X server (and the window manager with it), or starts a new one
     // on the same display number.
@@ -84,6 +104,7 @@ public:
 private:
     void StartServer(bool pickDisplay);
     void StartWindowManager();
+    void StartTray();
     void Connect();
     void Disconnect();
 
@@ -91,6 +112,7 @@ private:
     std::string m_display;
     std::unique_ptr<ChildProcess> m_server;
     std::unique_ptr<ChildProcess> m_windowManager;
+    std::unique_ptr<ChildProcess> m_tray;
     xcb_connection_t* m_c = nullptr;
 };
 

@@ -1,0 +1,148 @@
+#pragma once
+
+#include "model/time_model.h"
+#include "platform/fake/fake_clock.h"
+#include "runlog/brisvale_log.h"
+#include "storage/data_file.h"
+#include "support/temp_dir.h"
+#include "x11_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tally::test {
+
+using namespace std::chrono_literals;
+
+// The program copied into a temporary folder, which is also its data folder
+// (a writable program folder holds the data), started on a private display
+// with a window manager and a notification-area host. Settings, lock and
+// autostart folders live in the temporary folder too.
+class ProgramTest : public ::testing::Test
+{
+protected:
+    static constexpr const char* kTitle = "Tallyhour Zide";
+    static constexpr int kSkinWidth = 465;
+    static constexpr int kSkinHeight = 329;
+
+    void SetUp() override
+    {
+        RigOptions options;
+        options.Tray = true;
+        rig = std::make_unique<XRig>(options);
+        std::filesystem::create_directories(dir.Path() / "run");
+        std::filesystem::permissions(dir.Path() / "run", std::filesystem::perms::owner_all);
+        std::filesystem::copy_file(TALLY_PROGRAM, Program());
+        WriteSettings("");
+    }
+
+    std::string Program() const { return dir.File("tallyhour-zide"); }
+
+    // The settings of a user who has run the program before, quiet, logging,
+    // plus the given lines of the main section.
+    void WriteSettings(const std::string& extraMain) const
+    {
+        WriteFile(
+            dir.File("tallyhourlite.ini"),
+            "[main]\nLogActive=1\nLogDetail=0\nSplashOn=0\nAutoRun=0\n"
+                + (extraMain.find("FirstLaunch") == std::string::npos ? std::string("FirstLaunch=0\n") : std::string())
+                + extraMain);
+    }
+
+    std::vector<std::string> Environment() const
+    {
+        return {"DISPLAY=" + rig->Display(),
+                "QT_QPA_PLATFORM=xcb",
+                // The data folder is the program's own.
+                "TALLYHOUR_DATA_DIR=",
+                "XDG_CONFIG_HOME=" + (dir.Path() / "config").string(),
+                "XDG_RUNTIME_DIR=" + (dir.Path() / "run").string(),
+                // No session bus: the tray icon docks into the X tray host.
+                "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir.Path() / "no-bus").string(),
+                // No probe leaves the machine.
+                "TALLYHOUR_PROBE_URL=http://127.0.0.1:9/"};
+    }
+
+    std::unique_ptr<ChildProcess> StartProgram() const
+    {
+        ChildProcess::Options options;
+        options.Environment = Environment();
+        options.Quiet = true;
+        return std::make_unique<ChildProcess>(std::vector<std::string> {Program()}, options);
+    }
+
+    // SIGTERM, as when the session ends; the exit code.
+    static std::optional<int> Terminate(ChildProcess& program)
+    {
+        ::kill(program.Pid(), SIGTERM);
+        return program.Wait(30s);
+    }
+
+    std::string Log() const
+    {
+        return std::filesystem::exists(dir.File("log.txt")) ? ReadFile(dir.File("log.txt")) : std::string();
+    }
+
+    bool LogHas(const std::string& text, std::chrono::milliseconds timeout = 30s) const
+    {
+        return XRig::WaitUntil([&] { return Log().find(text) != std::string::npos; }, timeout);
+    }
+
+    void SaveData(TimeModel& model)
+    {
+        DataFile data(model, quietLog, clock, DataFilePaths::InDirectory(dir.Path()));
+        data.Save(data.Paths().DataFile);
+    }
+
+    // The data file as the program left it.
+    void LoadData(TimeModel& model)
+    {
+        DataFile data(model, quietLog, clock, DataFilePaths::InDirectory(dir.Path()));
+        ASSERT_EQ(data.Load(data.Paths().DataFile).State, LoadResult::Status::Loaded);
+    }
+
+    // The main window, when it is on the screen.
+    std::optional<WindowInfo> MainWindow()
+    {
+        for (const WindowInfo& w : rig->FindWindows(kTitle)) {
+            if (w.Viewable && w.Width == kSkinWidth && w.Height == kSkinHeight) {
+                return w;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // The tray icon, once it is docked into the tray host.
+    std::optional<WindowInfo> TrayIcon()
+    {
+        for (const WindowInfo& w : rig->FindWindows(kTitle)) {
+            if (w.Viewable && w.Width > 1 && w.Width <= 64 && w.Height > 1 && w.Height <= 64) {
+                return w;
+            }
+        }
+        return std::nullopt;
+    }
+
+    TempDir dir;
+    std::unique_ptr<XRig> rig;
+    FakeClock clock;
+    TBrisvaleLog quietLog {clock};
+};
+
+inline std::size_t Count(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+} // namespace tally::test
