@@ -30,6 +30,7 @@
 #include <QUrl>
 
 #include <random>
+#include <set>
 
 namespace tally {
 
@@ -176,8 +177,15 @@ void Application::Init()
 
 void Application::WatchDescriptors()
 {
-    auto watch = [this](const std::vector<int>& fds, std::function<void()> dispatch) {
+    // A desktop built over the session watcher hands out the watcher's
+    // descriptors too; a descriptor is watched once (two notifiers on one
+    // descriptor would dispatch twice, or not at all with some dispatchers).
+    std::set<int> watched;
+    auto watch = [this, &watched](const std::vector<int>& fds, std::function<void()> dispatch) {
         for (int fd : fds) {
+            if (!watched.insert(fd).second) {
+                continue;
+            }
             auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
             connect(notifier, &QSocketNotifier::activated, this, [this, dispatch] { Guarded(dispatch); });
             m_notifiers.push_back(notifier);
