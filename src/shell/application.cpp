@@ -422,6 +422,12 @@ void Application::OnListMouseMove(QPoint listPos, QPoint globalPos)
 void Application::OnTimHint()
 {
     m_log.WriteLine(3, "TimHintTimer->");
+    // Nothing can be placed while the window is hidden or behind another, so
+    // the lock state and the pointer (a round trip to the display each) are
+    // asked only when it is in front.
+    if (!m_window->isVisible() || !m_window->isActiveWindow()) {
+        return;
+    }
     HintTimerState s;
     s.Sleeping = m_state.Sleeping;
     try {
