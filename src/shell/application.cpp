@@ -108,7 +108,6 @@ void Application::FormCreate()
     m_window = std::make_unique<MainWindow>(m_model, m_log, [this] { return Now(); });
     m_hint = std::make_unique<TFormHint>();
     m_tray = std::make_unique<TrayIcon>(*m_window, m_log);
-    m_click = std::make_unique<ClickSound>();
     m_data->SetOnClear([this] { m_window->List().SetTimers({}); });
     ConnectWindow();
 }
@@ -283,13 +282,26 @@ void Application::actOpenExecute()
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+    // The sound system is reached only once the window is open (a session
+    // spent in the tray never needs it); ready before the first click.
+    if (!m_click) {
+        QTimer::singleShot(0, this, [this] { ClickSoundReady(); });
+    }
+}
+
+ClickSound& Application::ClickSoundReady()
+{
+    if (!m_click) {
+        m_click = std::make_unique<ClickSound>();
+    }
+    return *m_click;
 }
 
 void Application::PlayClick()
 {
     m_log.WriteLine(0, "Click->");
     if (m_window->OptionChecked(MenuOption::SoundOn)) {
-        m_click->Play();
+        ClickSoundReady().Play();
     }
 }
 

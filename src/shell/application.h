@@ -100,6 +100,7 @@ private:
     void OnListMouseMove(QPoint listPos, QPoint globalPos);
     void SafeSaveReported();
     void PlayClick();
+    ClickSound& ClickSoundReady();
     void OpenTimeLog(TMyTimer& timer);
     std::vector<std::string> RunningCaptions();
     TDateTime Now() const;
