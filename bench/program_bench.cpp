@@ -11,7 +11,7 @@
 //   program_bench [--runs N] [--cpu-seconds S] [--no-startup] [--no-cpu] [--program FILE]
 //   program_bench --write-data DIR N
 //
-// --write-data DIR N only writes the data file of the measurements, with N
+// --write-data DIR N only writes the data file of the CPU measurement with N
 // periods, into DIR (for profiling by hand) and ends.
 // --program measures another program in the same way (a reference, such as a
 // bare Qt program with a tray icon); it must title its tray icon like ours.
@@ -417,7 +417,7 @@ int main(int argc, char** argv)
             cpuSeconds = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--write-data" && i + 2 < argc) {
             const std::size_t periods = std::strtoull(argv[i + 2], nullptr, 10);
-            WriteData(argv[i + 1], periods > 0, periods);
+            WriteData(argv[i + 1], true, periods);
             return 0;
         } else if (arg == "--program" && i + 1 < argc) {
             g_program = argv[++i];

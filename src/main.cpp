@@ -20,6 +20,7 @@
 #include <csignal>
 #include <filesystem>
 #include <locale>
+#include <mutex>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -43,6 +44,23 @@ void UseUserLocale()
         // An unknown locale name in the environment: keep the classic one.
     }
 }
+
+// libcurl sets up its TLS library when it starts, which costs start-up time
+// and resident memory; most users have no internet timer, so it starts with
+// the first probe (on the probe's thread; libcurl's set-up is thread-safe).
+class LazyHttpGetter final : public tally::HttpGetter
+{
+public:
+    std::string StatusLine(const tally::HttpRequest& request, const std::atomic<bool>& stop) override
+    {
+        std::call_once(m_once, [this] { m_getter = std::make_unique<tally::CurlHttpGetter>(); });
+        return m_getter->StatusLine(request, stop);
+    }
+
+private:
+    std::once_flag m_once;
+    std::unique_ptr<tally::CurlHttpGetter> m_getter;
+};
 
 } // namespace
 
@@ -92,7 +110,7 @@ int main(int argc, char** argv)
     env.AutoRun = &autoStart;
     env.Proxy = &proxy;
     env.Threads = &threads;
-    env.Http = std::make_shared<tally::CurlHttpGetter>();
+    env.Http = std::make_shared<LazyHttpGetter>();
     env.Settings = std::make_unique<tally::IniSettings>(tally::SettingsFilePath(env.InstallPath));
     if (const char* url = std::getenv("TALLYHOUR_PROBE_URL")) {
         env.ProbeUrl = url;

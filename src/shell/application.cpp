@@ -30,6 +30,7 @@
 #include <QUrl>
 
 #include <random>
+#include <set>
 
 namespace tally {
 
@@ -110,7 +111,6 @@ void Application::FormCreate()
     m_window = std::make_unique<MainWindow>(m_model, m_log, [this] { return Now(); });
     m_hint = std::make_unique<TFormHint>();
     m_tray = std::make_unique<TrayIcon>(*m_window, m_log);
-    m_click = std::make_unique<ClickSound>();
     m_data->SetOnClear([this] { m_window->List().SetTimers({}); });
     ConnectWindow();
 }
@@ -179,8 +179,15 @@ void Application::Init()
 
 void Application::WatchDescriptors()
 {
-    auto watch = [this](const std::vector<int>& fds, std::function<void()> dispatch) {
+    // A desktop built over the session watcher hands out the watcher's
+    // descriptors too; a descriptor is watched once (two notifiers on one
+    // descriptor would dispatch twice, or not at all with some dispatchers).
+    std::set<int> watched;
+    auto watch = [this, &watched](const std::vector<int>& fds, std::function<void()> dispatch) {
         for (int fd : fds) {
+            if (!watched.insert(fd).second) {
+                continue;
+            }
             auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
             connect(notifier, &QSocketNotifier::activated, this, [this, dispatch] { Guarded(dispatch); });
             m_notifiers.push_back(notifier);
@@ -278,13 +285,26 @@ void Application::actOpenExecute()
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+    // The sound system is reached only once the window is open (a session
+    // spent in the tray never needs it); ready before the first click.
+    if (!m_click) {
+        QTimer::singleShot(0, this, [this] { ClickSoundReady(); });
+    }
+}
+
+ClickSound& Application::ClickSoundReady()
+{
+    if (!m_click) {
+        m_click = std::make_unique<ClickSound>();
+    }
+    return *m_click;
 }
 
 void Application::PlayClick()
 {
     m_log.WriteLine(0, "Click->");
     if (m_window->OptionChecked(MenuOption::SoundOn)) {
-        m_click->Play();
+        ClickSoundReady().Play();
     }
 }
 
@@ -408,6 +428,12 @@ void Application::OnListMouseMove(QPoint listPos, QPoint globalPos)
 void Application::OnTimHint()
 {
     m_log.WriteLine(3, "TimHintTimer->");
+    // Nothing can be placed while the window is hidden or behind another, so
+    // the lock state and the pointer (a round trip to the display each) are
+    // asked only when it is in front.
+    if (!m_window->isVisible() || !m_window->isActiveWindow()) {
+        return;
+    }
     HintTimerState s;
     s.Sleeping = m_state.Sleeping;
     try {

@@ -101,6 +101,7 @@ private:
     void OnListMouseMove(QPoint listPos, QPoint globalPos);
     void SafeSaveReported();
     void PlayClick();
+    ClickSound& ClickSoundReady();
     void OpenTimeLog(TMyTimer& timer);
     // The file chooser and the running-applications picker of a timer dialog.
     void ConnectPickers(TFormNewTimer& dialog);
