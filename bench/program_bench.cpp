@@ -2,7 +2,8 @@
 // figures and judges nothing:
 //   - start-up: from just before fork/exec until the tray icon is docked and
 //     mapped in the tray host (splash off, main window not opened), with an
-//     empty data file and with one million periods;
+//     empty data file and with one million periods; run by run in turn with a
+//     bare Qt program with a tray icon, so that both meet the same load;
 //   - resident memory (VmRSS, VmHWM) two seconds after start-up;
 //   - CPU time of all the program's threads (schedstat, nanoseconds) while
 //     20 application and caption timers track against 50 windows, with the
@@ -56,6 +57,7 @@ constexpr int kTimerPairs = 10;       // 10 application + 10 caption timers
 constexpr int kWindowsPerProgram = 5; // 10 programs: 50 windows
 
 std::string g_program = TALLY_PROGRAM;
+constexpr const char* kReferenceTitle = "Bare tray";
 
 struct Folder
 {
@@ -70,6 +72,7 @@ struct Folder
         fs::create_directories(Path / "run");
         fs::permissions(Path / "run", fs::perms::owner_all);
         fs::copy_file(g_program, Path / "tallyhour-zide");
+        fs::copy_file(TALLY_REFERENCE_PROGRAM, Path / "bare-tray");
     }
     ~Folder()
     {
@@ -152,13 +155,12 @@ std::vector<std::string> Environment(const Folder& folder, const XRig& rig)
             "TALLYHOUR_PROBE_URL=http://127.0.0.1:9/"};
 }
 
-std::unique_ptr<ChildProcess> Start(const Folder& folder, const XRig& rig)
+std::unique_ptr<ChildProcess> Start(const Folder& folder, const XRig& rig, const char* file = "tallyhour-zide")
 {
     ChildProcess::Options options;
     options.Environment = Environment(folder, rig);
     options.Quiet = true;
-    return std::make_unique<ChildProcess>(std::vector<std::string> {(folder.Path / "tallyhour-zide").string()},
-                                          options);
+    return std::make_unique<ChildProcess>(std::vector<std::string> {(folder.Path / file).string()}, options);
 }
 
 void Stop(ChildProcess& program)
@@ -174,8 +176,9 @@ void Stop(ChildProcess& program)
 class TrayWatch
 {
 public:
-    explicit TrayWatch(const std::string& display)
+    explicit TrayWatch(const std::string& display, std::string title = kTitle)
         : m_c(xcb_connect(display.c_str(), nullptr))
+        , m_title(std::move(title))
     {
         if (xcb_connection_has_error(m_c) != 0) {
             throw std::runtime_error("cannot connect to " + display);
@@ -242,7 +245,7 @@ private:
         if (name != nullptr && geometry != nullptr) {
             const std::string title(static_cast<const char*>(xcb_get_property_value(name)),
                                     static_cast<std::size_t>(xcb_get_property_value_length(name)));
-            ours = title == kTitle && geometry->width <= 64 && geometry->height <= 64;
+            ours = title == m_title && geometry->width <= 64 && geometry->height <= 64;
         }
         std::free(name);
         std::free(geometry);
@@ -250,6 +253,7 @@ private:
     }
 
     xcb_connection_t* m_c;
+    std::string m_title;
     xcb_window_t m_root = XCB_WINDOW_NONE;
     xcb_atom_t m_netWmName = XCB_ATOM_NONE;
 };
@@ -299,9 +303,36 @@ CpuSample ReadCpu(pid_t pid)
 struct StartupFigures
 {
     std::vector<double> Ms;
+    std::vector<double> ReferenceMs;
     std::string Rss;
     std::string Hwm;
+    std::string ReferenceRss;
 };
+
+// Milliseconds from the start until the tray icon is docked; the program's
+// resident memory two seconds later when asked.
+double StartOnce(const Folder& folder, const char* file, const char* title, std::string* rss, std::string* hwm)
+{
+    tally::test::RigOptions options;
+    options.Tray = true;
+    XRig rig(options);
+    TrayWatch watch(rig.Display(), title);
+    const auto started = SteadyClock::now();
+    auto program = Start(folder, rig, file);
+    if (!watch.WaitDocked(60s)) {
+        throw std::runtime_error(std::string("the tray icon of ") + file + " did not dock within 60 s");
+    }
+    const double ms = std::chrono::duration<double, std::milli>(SteadyClock::now() - started).count();
+    if (rss != nullptr) {
+        std::this_thread::sleep_for(2s);
+        *rss = StatusField(program->Pid(), "VmRSS");
+        if (hwm != nullptr) {
+            *hwm = StatusField(program->Pid(), "VmHWM");
+        }
+    }
+    Stop(*program);
+    return ms;
+}
 
 StartupFigures MeasureStartup(std::size_t periods, int runs)
 {
@@ -309,44 +340,40 @@ StartupFigures MeasureStartup(std::size_t periods, int runs)
     WriteSettings(folder, false);
     WriteData(folder.Path, periods > 0, periods);
     StartupFigures figures;
-    // The first run warms the page cache and is not counted.
+    // The first round warms the page cache and is not counted.
     for (int run = 0; run <= runs; ++run) {
-        tally::test::RigOptions options;
-        options.Tray = true;
-        XRig rig(options);
-        TrayWatch watch(rig.Display());
-        const auto started = SteadyClock::now();
-        auto program = Start(folder, rig);
-        if (!watch.WaitDocked(60s)) {
-            throw std::runtime_error("the tray icon did not dock within 60 s");
-        }
-        const double ms = std::chrono::duration<double, std::milli>(SteadyClock::now() - started).count();
+        const bool last = run == runs;
+        const double ms = StartOnce(folder, "tallyhour-zide", kTitle, last ? &figures.Rss : nullptr, &figures.Hwm);
+        const double referenceMs
+            = StartOnce(folder, "bare-tray", kReferenceTitle, last ? &figures.ReferenceRss : nullptr, nullptr);
         if (run > 0) {
             figures.Ms.push_back(ms);
+            figures.ReferenceMs.push_back(referenceMs);
         }
-        if (run == runs) {
-            std::this_thread::sleep_for(2s);
-            figures.Rss = StatusField(program->Pid(), "VmRSS");
-            figures.Hwm = StatusField(program->Pid(), "VmHWM");
-        }
-        Stop(*program);
     }
     return figures;
 }
 
-void PrintStartup(const char* what, StartupFigures figures)
+double Median(std::vector<double> values)
 {
-    std::sort(figures.Ms.begin(), figures.Ms.end());
-    const double median = figures.Ms[figures.Ms.size() / 2];
-    std::printf("start-up to the tray, %s: median %.0f ms, min %.0f ms, max %.0f ms (%zu runs); "
-                "VmRSS %s, VmHWM %s\n",
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void PrintStartup(const char* what, const StartupFigures& figures)
+{
+    const auto [low, high] = std::minmax_element(figures.Ms.begin(), figures.Ms.end());
+    std::printf("start-up to the tray, %s: median %.0f ms (min %.0f, max %.0f, %zu runs); VmRSS %s, VmHWM %s; "
+                "bare Qt tray program in the same rounds: median %.0f ms, VmRSS %s\n",
                 what,
-                median,
-                figures.Ms.front(),
-                figures.Ms.back(),
+                Median(figures.Ms),
+                *low,
+                *high,
                 figures.Ms.size(),
                 figures.Rss.c_str(),
-                figures.Hwm.c_str());
+                figures.Hwm.c_str(),
+                Median(figures.ReferenceMs),
+                figures.ReferenceRss.c_str());
 }
 
 void MeasureCpu(bool shown, int seconds)
