@@ -14,8 +14,8 @@
 //
 // --write-data DIR N only writes the data file of the CPU measurement with N
 // periods, into DIR (for profiling by hand) and ends.
-// --program measures another program in the same way (a reference, such as a
-// bare Qt program with a tray icon); it must title its tray icon like ours.
+// --program measures another build of the program in its place (before and
+// after a change, say).
 
 #include "model/datetime.h"
 #include "model/time_model.h"
