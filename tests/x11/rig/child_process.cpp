@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,9 +64,16 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Options& 
     }
     const int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
 
+    const pid_t parent = getpid();
     m_pid = fork();
     if (m_pid == 0) {
         // Only async-signal-safe calls from here to exec.
+        // A test that is killed (a time-out, say) leaves no server, window
+        // manager or program behind: they get SIGTERM when it goes.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) {
+            _exit(127);
+        }
         if (options.PassFd >= 0) {
             dup2(options.PassFd, 3);
         }
