@@ -2,6 +2,7 @@
 
 #include "platform/x11/process_names.h"
 #include "platform/x11/sigpipe_guard.h"
+#include "platform/x11/window_cache.h"
 #include "platform/x11/x11_census.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_queries.h"
@@ -85,6 +86,7 @@ struct X11Desktop::Impl
         auto fresh = std::make_unique<X11Connection>(displayName);
         Watch(fresh->Descriptor());
         conn = std::move(fresh);
+        cache = std::make_unique<x11::WindowCache>(*conn, [this] { DrainQueued(*conn); });
         if (hookActive) {
             SelectRawKeys(*conn, true);
         }
@@ -94,6 +96,7 @@ struct X11Desktop::Impl
     {
         if (conn) {
             epoll_ctl(epoll.Get(), EPOLL_CTL_DEL, conn->Descriptor(), nullptr);
+            cache.reset();
             conn.reset();
         }
     }
@@ -114,9 +117,28 @@ struct X11Desktop::Impl
         return *conn;
     }
 
+    // Every event read from the connection passes here: keystrokes are
+    // counted for the next dispatch, the rest keep the window cache current.
+    void Note(const X11Connection& c, const xcb_generic_event_t& event)
+    {
+        if (IsRawKeyPress(c, &event)) {
+            ++pendingKeys;
+            wakeNeeded = true;
+        } else if (cache) {
+            cache->HandleEvent(event);
+        }
+    }
+
+    void DrainQueued(const X11Connection& c)
+    {
+        while (x11::XcbPtr<xcb_generic_event_t> event {xcb_poll_for_queued_event(c.Get())}) {
+            Note(c, *event);
+        }
+    }
+
     // Ends every call: a broken connection becomes an exception, and events
-    // that XCB read while it waited for replies are noted so the event
-    // descriptor wakes the shell for them.
+    // that XCB read while it waited for replies are handled, waking the shell
+    // for keystrokes among them.
     void Finish(X11Connection& c)
     {
         if (c.HasError()) {
@@ -124,12 +146,8 @@ struct X11Desktop::Impl
             Drop();
             throw std::runtime_error("Lost the connection to X display " + label);
         }
-        std::uint64_t keys = 0;
-        while (x11::XcbPtr<xcb_generic_event_t> event {xcb_poll_for_queued_event(c.Get())}) {
-            keys += IsRawKeyPress(c, event.get()) ? 1 : 0;
-        }
-        if (keys > 0) {
-            pendingKeys += keys;
+        DrainQueued(c);
+        if (std::exchange(wakeNeeded, false)) {
             const std::uint64_t one = 1;
             [[maybe_unused]] const auto written = write(wake.Get(), &one, sizeof one);
         }
@@ -179,42 +197,46 @@ struct X11Desktop::Impl
 
     std::vector<X11WindowInfo> Census(WindowHandle startWindow, bool withProcesses)
     {
-        auto [windows, pids] = Run([&](X11Connection& c) {
+        return Run([&](X11Connection& c) {
             const xcb_window_t root = x11::ResolveRoot(c, startWindow);
-            auto found = x11::AssembleCensus(x11::QueryCensusInput(c, root));
-            std::vector<int> ids;
-            if (withProcesses) {
-                std::vector<WindowHandle> captioned;
-                for (const auto& window : found) {
-                    if (!window.Caption.empty()) {
-                        captioned.push_back(window.Handle);
-                    }
+            const bool cached = root == c.Root();
+            auto windows = x11::AssembleCensus(cached ? cache->Refresh() : x11::QueryCensusInput(c, root));
+            std::vector<X11WindowInfo> result;
+            result.reserve(windows.size());
+            std::vector<WindowHandle> captioned;
+            for (auto& window : windows) {
+                if (withProcesses && !window.Caption.empty()) {
+                    captioned.push_back(window.Handle);
                 }
-                ids = x11::QueryProcessIds(c, captioned, x11::LocalHostName());
+                result.push_back({std::move(window), 0});
             }
-            return std::pair(std::move(found), std::move(ids));
-        });
-
-        std::vector<X11WindowInfo> result;
-        result.reserve(windows.size());
-        std::unordered_map<int, std::string> names;
-        std::size_t next = 0;
-        for (auto& window : windows) {
-            X11WindowInfo info;
-            if (withProcesses && !window.Caption.empty()) {
+            if (captioned.empty()) {
+                return result;
+            }
+            const auto pids
+                = cached ? cache->ProcessIds(captioned) : x11::QueryProcessIds(c, captioned, x11::LocalHostName());
+            std::unordered_map<int, std::string> names;
+            std::size_t next = 0;
+            for (auto& info : result) {
+                if (info.Window.Caption.empty()) {
+                    continue;
+                }
                 info.ProcessId = pids[next++];
-                if (info.ProcessId > 0) {
-                    auto [it, inserted] = names.try_emplace(info.ProcessId);
-                    if (inserted) {
-                        it->second = x11::ProcessExecutableName(info.ProcessId);
-                    }
-                    window.ProcessName = it->second;
+                if (info.ProcessId <= 0) {
+                    continue;
                 }
+                if (cached) {
+                    info.Window.ProcessName = cache->ExecutableName(info.Window.Handle, info.ProcessId);
+                    continue;
+                }
+                auto [it, inserted] = names.try_emplace(info.ProcessId);
+                if (inserted) {
+                    it->second = x11::ProcessExecutableName(info.ProcessId);
+                }
+                info.Window.ProcessName = it->second;
             }
-            info.Window = std::move(window);
-            result.push_back(std::move(info));
-        }
-        return result;
+            return result;
+        });
     }
 
     SessionWatcher* watcher;
@@ -222,6 +244,8 @@ struct X11Desktop::Impl
     UniqueFd epoll;
     UniqueFd wake;
     std::unique_ptr<X11Connection> conn;
+    std::unique_ptr<x11::WindowCache> cache;
+    bool wakeNeeded = false;
     KeystrokeHandler keyHandler;
     bool hookActive = false;
     std::uint64_t pendingKeys = 0;
@@ -236,7 +260,12 @@ X11Desktop::~X11Desktop() = default;
 
 WindowHandle X11Desktop::GetForegroundWindow()
 {
-    return m_impl->Run([](X11Connection& c) { return x11::QueryForeground(c); });
+    return m_impl->Run([this](X11Connection& c) {
+        if (const auto active = m_impl->cache->ManagerForeground()) {
+            return *active;
+        }
+        return x11::QueryForeground(c);
+    });
 }
 
 std::vector<TopLevelWindow> X11Desktop::EnumTopLevelWindows(WindowHandle startWindow, bool withProcessNames)
@@ -258,16 +287,16 @@ int X11Desktop::GetWindowProcessId(WindowHandle window)
     if (window == 0) {
         return 0;
     }
-    return m_impl->Run([&](X11Connection& c) {
+    return m_impl->Run([&](X11Connection&) {
         const WindowHandle windows[] = {window};
-        return x11::QueryProcessIds(c, windows, x11::LocalHostName()).front();
+        return m_impl->cache->ProcessIds(windows).front();
     });
 }
 
 std::string X11Desktop::GetWindowProcessName(WindowHandle window)
 {
     const int pid = GetWindowProcessId(window);
-    return pid > 0 ? x11::ProcessExecutableName(pid) : std::string();
+    return pid > 0 ? m_impl->cache->ExecutableName(window, pid) : std::string();
 }
 
 bool X11Desktop::HasWindowManager()
@@ -364,8 +393,9 @@ void X11Desktop::DispatchEvents()
     std::string lost;
     if (impl.conn && !impl.conn->HasError()) {
         while (x11::XcbPtr<xcb_generic_event_t> event {xcb_poll_for_event(impl.conn->Get())}) {
-            impl.pendingKeys += impl.IsRawKeyPress(*impl.conn, event.get()) ? 1 : 0;
+            impl.Note(*impl.conn, *event);
         }
+        impl.wakeNeeded = false;
     }
     if (impl.conn && impl.conn->HasError()) {
         lost = impl.conn->Label();

@@ -16,21 +16,54 @@ namespace tally::x11 {
 
 namespace {
 
-// Long enough for any sane window list; a caption is cut at 1024 characters
-// anyway, which takes at most 4096 bytes of UTF-8.
-constexpr std::uint32_t kListLongs = 1U << 16;
-constexpr std::uint32_t kCaptionLongs = 1024;
+std::string_view BytesOf(const PropertyReply& reply)
+{
+    if (!reply || reply->format != 8) {
+        return {};
+    }
+    return {static_cast<const char*>(xcb_get_property_value(reply.get())),
+            static_cast<std::size_t>(xcb_get_property_value_length(reply.get()))};
+}
 
-xcb_get_property_cookie_t RequestProperty(xcb_connection_t* c,
-                                          xcb_window_t window,
-                                          xcb_atom_t property,
-                                          std::uint32_t longs = 1,
-                                          xcb_atom_t type = XCB_GET_PROPERTY_TYPE_ANY)
+TextEncoding EncodingOf(const Atoms& atoms, xcb_atom_t type, std::string_view bytes)
+{
+    if (type == XCB_ATOM_STRING) {
+        return TextEncoding::Latin1;
+    }
+    // Compound text without escape sequences is Latin-1; charset switches are
+    // rare enough in window titles that we read those bytes as UTF-8.
+    if (type == atoms.CompoundText && bytes.find('\x1b') == std::string_view::npos) {
+        return TextEncoding::Latin1;
+    }
+    return TextEncoding::Utf8;
+}
+
+// The window manager's marker window when it is alive (it names itself).
+xcb_window_t LiveWmCheck(X11Connection& conn, const PropertyReply& rootCheck)
+{
+    const auto check = Card32Of(rootCheck);
+    if (!check || *check == 0) {
+        return XCB_WINDOW_NONE;
+    }
+    xcb_connection_t* c = conn.Get();
+    const auto self = TakeProperty(c, RequestProperty(c, *check, conn.Atom().NetSupportingWmCheck, 1, XCB_ATOM_WINDOW));
+    return Card32Of(self) == *check ? *check : xcb_window_t {XCB_WINDOW_NONE};
+}
+
+std::string HexHandle(WindowHandle handle)
+{
+    std::ostringstream out;
+    out << "0x" << std::hex << handle;
+    return out.str();
+}
+
+} // namespace
+
+xcb_get_property_cookie_t
+RequestProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property, std::uint32_t longs, xcb_atom_t type)
 {
     return xcb_get_property(c, 0, window, property, type, 0, longs);
 }
-
-using PropertyReply = XcbPtr<xcb_get_property_reply_t>;
 
 PropertyReply TakeProperty(xcb_connection_t* c, xcb_get_property_cookie_t cookie)
 {
@@ -57,36 +90,6 @@ std::optional<std::uint32_t> Card32Of(const PropertyReply& reply)
     return value;
 }
 
-std::string_view BytesOf(const PropertyReply& reply)
-{
-    if (!reply || reply->format != 8) {
-        return {};
-    }
-    return {static_cast<const char*>(xcb_get_property_value(reply.get())),
-            static_cast<std::size_t>(xcb_get_property_value_length(reply.get()))};
-}
-
-TextEncoding EncodingOf(const Atoms& atoms, xcb_atom_t type, std::string_view bytes)
-{
-    if (type == XCB_ATOM_STRING) {
-        return TextEncoding::Latin1;
-    }
-    // Compound text without escape sequences is Latin-1; charset switches are
-    // rare enough in window titles that we read those bytes as UTF-8.
-    if (type == atoms.CompoundText && bytes.find('\x1b') == std::string_view::npos) {
-        return TextEncoding::Latin1;
-    }
-    return TextEncoding::Utf8;
-}
-
-// Caption requests for one window: _NET_WM_NAME, WM_NAME and WM_TRANSIENT_FOR.
-struct NameCookies
-{
-    xcb_get_property_cookie_t NetName;
-    xcb_get_property_cookie_t Name;
-    xcb_get_property_cookie_t TransientFor;
-};
-
 NameCookies RequestNames(X11Connection& conn, xcb_window_t window)
 {
     xcb_connection_t* c = conn.Get();
@@ -95,7 +98,6 @@ NameCookies RequestNames(X11Connection& conn, xcb_window_t window)
             RequestProperty(c, window, XCB_ATOM_WM_TRANSIENT_FOR, 1, XCB_ATOM_WINDOW)};
 }
 
-// Fills caption and owner; false when the window has gone.
 bool TakeNames(X11Connection& conn, const NameCookies& cookies, WindowFacts& facts)
 {
     xcb_connection_t* c = conn.Get();
@@ -105,6 +107,7 @@ bool TakeNames(X11Connection& conn, const NameCookies& cookies, WindowFacts& fac
     if (!netName && !name && !transient) {
         return false;
     }
+    facts.Caption.clear();
     if (const auto bytes = BytesOf(netName); !bytes.empty() && netName->type == conn.Atom().Utf8String) {
         facts.Caption = DecodeText(bytes, TextEncoding::Utf8);
     }
@@ -117,27 +120,6 @@ bool TakeNames(X11Connection& conn, const NameCookies& cookies, WindowFacts& fac
     facts.TransientFor = Card32Of(transient).value_or(0);
     return true;
 }
-
-// The window manager's marker window when it is alive (it names itself).
-xcb_window_t LiveWmCheck(X11Connection& conn, const PropertyReply& rootCheck)
-{
-    const auto check = Card32Of(rootCheck);
-    if (!check || *check == 0) {
-        return XCB_WINDOW_NONE;
-    }
-    xcb_connection_t* c = conn.Get();
-    const auto self = TakeProperty(c, RequestProperty(c, *check, conn.Atom().NetSupportingWmCheck, 1, XCB_ATOM_WINDOW));
-    return Card32Of(self) == *check ? *check : xcb_window_t {XCB_WINDOW_NONE};
-}
-
-std::string HexHandle(WindowHandle handle)
-{
-    std::ostringstream out;
-    out << "0x" << std::hex << handle;
-    return out.str();
-}
-
-} // namespace
 
 xcb_window_t ResolveRoot(X11Connection& conn, WindowHandle startWindow)
 {
