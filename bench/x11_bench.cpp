@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <csignal>
+
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -74,6 +76,7 @@ BENCHMARK(BM_WindowProcessName)->UseRealTime()->MinTime(0.2)->Repetitions(7)->Re
 
 int main(int argc, char** argv)
 {
+    std::signal(SIGPIPE, SIG_IGN); // as the program does
     Setup setup;
     try {
         setup.Rig = std::make_unique<tally::test::XRig>();

@@ -12,6 +12,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <csignal>
+
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -98,6 +100,7 @@ BENCHMARK(BM_X11DecisionsNaive)
 
 int main(int argc, char** argv)
 {
+    std::signal(SIGPIPE, SIG_IGN); // as the program does
     std::setlocale(LC_ALL, "C.UTF-8");
     tally::Setup setup;
     try {

@@ -66,6 +66,9 @@ private:
 
 int main(int argc, char** argv)
 {
+    // A peer that goes away (the X server, a web server) must give an error
+    // on the write, not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
     tally::SingleInstanceLock instance(tally::SingleInstanceLock::DefaultLockFile());
     if (!instance.Acquired()) {
         return 0;

@@ -25,8 +25,12 @@ bool PipePending()
 
 } // namespace
 
-SigpipeGuard::SigpipeGuard()
+SigpipeGuard::SigpipeGuard(bool needed)
+    : m_active(needed)
 {
+    if (!m_active) {
+        return;
+    }
     const sigset_t set = PipeSet();
     pthread_sigmask(SIG_BLOCK, &set, &m_old);
     m_wasPending = PipePending();
@@ -34,12 +38,22 @@ SigpipeGuard::SigpipeGuard()
 
 SigpipeGuard::~SigpipeGuard()
 {
+    if (!m_active) {
+        return;
+    }
     if (!m_wasPending && PipePending()) {
         const sigset_t set = PipeSet();
         const timespec zero {};
         sigtimedwait(&set, nullptr, &zero);
     }
     pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+}
+
+bool ProcessIgnoresSigpipe()
+{
+    struct sigaction current
+    { };
+    return sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
 }
 
 } // namespace tally::x11

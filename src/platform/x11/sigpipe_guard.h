@@ -11,7 +11,8 @@ namespace tally::x11 {
 class SigpipeGuard
 {
 public:
-    SigpipeGuard();
+    // needed false: does nothing (the process ignores SIGPIPE anyway).
+    explicit SigpipeGuard(bool needed = true);
     ~SigpipeGuard();
     SigpipeGuard(const SigpipeGuard&) = delete;
     SigpipeGuard& operator=(const SigpipeGuard&) = delete;
@@ -19,6 +20,11 @@ public:
 private:
     sigset_t m_old {};
     bool m_wasPending = false;
+    bool m_active = false;
 };
+
+// Whether SIGPIPE is ignored by the whole process, which makes the guard
+// needless: four system calls fewer on every call to the server.
+bool ProcessIgnoresSigpipe();
 
 } // namespace tally::x11

@@ -156,7 +156,7 @@ struct X11Desktop::Impl
     template <typename F>
     auto Run(F&& f)
     {
-        const x11::SigpipeGuard guard;
+        const x11::SigpipeGuard guard(pipeGuardNeeded);
         X11Connection& c = Connection();
         if constexpr (std::is_void_v<std::invoke_result_t<F, X11Connection&>>) {
             f(c);
@@ -241,6 +241,7 @@ struct X11Desktop::Impl
 
     SessionWatcher* watcher;
     std::string displayName;
+    bool pipeGuardNeeded = !x11::ProcessIgnoresSigpipe();
     UniqueFd epoll;
     UniqueFd wake;
     std::unique_ptr<X11Connection> conn;
@@ -386,7 +387,7 @@ std::vector<int> X11Desktop::EventDescriptors()
 void X11Desktop::DispatchEvents()
 {
     Impl& impl = *m_impl;
-    const x11::SigpipeGuard guard;
+    const x11::SigpipeGuard guard(impl.pipeGuardNeeded);
     std::uint64_t ignored = 0;
     [[maybe_unused]] const auto readBytes = read(impl.wake.Get(), &ignored, sizeof ignored);
 

@@ -25,8 +25,9 @@ struct X11WindowInfo
 //
 // A broken connection (the X server went away) never ends the process: calls
 // throw std::runtime_error, and each later call tries to open the display
-// again. EventDescriptors gives one descriptor that stays the same across
-// such reconnections, plus the session watcher's.
+// again. A process that ignores SIGPIPE when the desktop is made must keep
+// ignoring it: the desktop then leaves the signal mask alone. EventDescriptors gives one descriptor that stays the same
+// across such reconnections, plus the session watcher's.
 class X11Desktop final : public Desktop
 {
 public:
