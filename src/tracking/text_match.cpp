@@ -90,40 +90,61 @@ char32_t LowerCodePoint(char32_t cp)
 // The locale's folding of the ASCII range, rebuilt when the C locale's
 // character classes change. Names are nearly all ASCII, and asking towlower
 // for every character costs more than the rest of a census together.
-const std::array<char32_t, 0x80>& AsciiLowerTable()
+struct AsciiFold
+{
+    std::array<char32_t, 0x80> Lower {};
+    std::array<bool, 0x80> StaysAscii {}; // folds to one ASCII byte
+};
+
+const AsciiFold& AsciiLowerTable()
 {
     struct Table
     {
         std::string Locale;
-        std::array<char32_t, 0x80> Lower {};
+        AsciiFold Fold;
         bool Filled = false;
     };
     thread_local Table table;
     const char* locale = std::setlocale(LC_CTYPE, nullptr);
     if (!table.Filled || locale == nullptr || table.Locale != locale) {
         for (char32_t cp = 0; cp < 0x80; ++cp) {
-            table.Lower[cp] = LowerCodePoint(cp);
+            table.Fold.Lower[cp] = LowerCodePoint(cp);
+            table.Fold.StaysAscii[cp] = table.Fold.Lower[cp] < 0x80;
         }
         table.Locale = locale != nullptr ? locale : "";
         table.Filled = locale != nullptr;
     }
-    return table.Lower;
+    return table.Fold;
 }
 
 } // namespace
 
 std::string LowerCase(std::string_view text)
 {
-    const std::array<char32_t, 0x80>& ascii = AsciiLowerTable();
+    const AsciiFold& ascii = AsciiLowerTable();
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
+        // A run of ASCII that stays ASCII is folded byte for byte.
+        std::size_t end = pos;
+        while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80
+               && ascii.StaysAscii[static_cast<unsigned char>(text[end])]) {
+            ++end;
+        }
+        if (end > pos) {
+            const std::size_t at = out.size();
+            out.resize(at + (end - pos));
+            for (std::size_t i = pos; i < end; ++i) {
+                out[at + (i - pos)] = static_cast<char>(ascii.Lower[static_cast<unsigned char>(text[i])]);
+            }
+            pos = end;
+            continue;
+        }
         const auto byte = static_cast<unsigned char>(text[pos]);
         if (byte < 0x80) {
-            // Usually ASCII again, but a locale may fold a letter out of the
-            // range (I to dotless i).
-            EncodeUtf8(ascii[byte], out);
+            // A locale may fold a letter out of the range (I to dotless i).
+            EncodeUtf8(ascii.Lower[byte], out);
             ++pos;
             continue;
         }

@@ -70,12 +70,12 @@ const std::vector<TopLevelWindow>& TickCensus::Windows(bool processNames)
     return *pass.Windows;
 }
 
-const std::vector<CensusEntry>& TickCensus::LoweredList(std::uint8_t scope, bool processNames)
+const std::vector<CensusRef>& TickCensus::LoweredList(std::uint8_t scope, bool processNames)
 {
     scope = NormalScope(scope);
     auto& list = m_lists[scope * 2 + (processNames ? 1 : 0)];
     if (!list) {
-        std::vector<CensusEntry> entries;
+        std::vector<CensusRef> entries;
         for (const TopLevelWindow& window : Windows(processNames)) {
             if (ListedInScope(window, m_skipWindow, scope)) {
                 entries.push_back({processNames ? window.ProcessName : window.Caption, window.Handle});
@@ -86,7 +86,7 @@ const std::vector<CensusEntry>& TickCensus::LoweredList(std::uint8_t scope, bool
     return *list;
 }
 
-WindowHandle FindMatchingWindow(const std::vector<CensusEntry>& lowered,
+WindowHandle FindMatchingWindow(std::span<const CensusRef> lowered,
                                 const std::vector<std::string>& identifiers,
                                 bool fileNamePartOnly)
 {
@@ -95,7 +95,7 @@ WindowHandle FindMatchingWindow(const std::vector<CensusEntry>& lowered,
     for (const std::string& identifier : identifiers) {
         needles.push_back(LowerCase(fileNamePartOnly ? FileNamePart(identifier) : identifier));
     }
-    for (const CensusEntry& entry : lowered) {
+    for (const CensusRef& entry : lowered) {
         for (const std::string& needle : needles) {
             if (ContainsText(entry.Name, needle)) {
                 return entry.Handle;
@@ -103,6 +103,18 @@ WindowHandle FindMatchingWindow(const std::vector<CensusEntry>& lowered,
         }
     }
     return 0;
+}
+
+WindowHandle FindMatchingWindow(const std::vector<CensusEntry>& lowered,
+                                const std::vector<std::string>& identifiers,
+                                bool fileNamePartOnly)
+{
+    std::vector<CensusRef> refs;
+    refs.reserve(lowered.size());
+    for (const CensusEntry& entry : lowered) {
+        refs.push_back({entry.Name, entry.Handle});
+    }
+    return FindMatchingWindow(refs, identifiers, fileNamePartOnly);
 }
 
 } // namespace tally

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tally {
@@ -16,6 +18,13 @@ namespace tally {
 struct CensusEntry
 {
     std::string Name;
+    WindowHandle Handle = 0;
+};
+
+// The same, borrowing the name from the census it came from.
+struct CensusRef
+{
+    std::string_view Name;
     WindowHandle Handle = 0;
 };
 
@@ -46,7 +55,8 @@ public:
         , m_namesNeeded(namesNeeded)
     { }
 
-    const std::vector<CensusEntry>& LoweredList(std::uint8_t scope, bool processNames);
+    // Valid as long as this object.
+    const std::vector<CensusRef>& LoweredList(std::uint8_t scope, bool processNames);
 
 private:
     struct Pass
@@ -61,12 +71,15 @@ private:
     WindowHandle m_skipWindow;
     bool m_namesNeeded;
     std::array<Pass, 2> m_passes;
-    std::array<std::optional<std::vector<CensusEntry>>, 6> m_lists;
+    std::array<std::optional<std::vector<CensusRef>>, 6> m_lists;
 };
 
 // The first window in census order whose lower-cased name contains one of
 // the identifiers (captions) or the file-name part of one (executable
 // names), lower-cased; 0 when none does.
+WindowHandle FindMatchingWindow(std::span<const CensusRef> lowered,
+                                const std::vector<std::string>& identifiers,
+                                bool fileNamePartOnly);
 WindowHandle FindMatchingWindow(const std::vector<CensusEntry>& lowered,
                                 const std::vector<std::string>& identifiers,
                                 bool fileNamePartOnly);

@@ -4,11 +4,12 @@
 namespace tally::test {
 namespace {
 
-std::string Names(const std::vector<CensusEntry>& entries)
+template <typename Entry>
+std::string Names(const std::vector<Entry>& entries)
 {
     std::string result;
-    for (const CensusEntry& entry : entries) {
-        result += (result.empty() ? "" : ",") + entry.Name;
+    for (const Entry& entry : entries) {
+        result += (result.empty() ? "" : ",") + std::string(entry.Name);
     }
     return result;
 }

@@ -1,7 +1,7 @@
 #include "platform/x11/x11_census.h"
 
+#include <algorithm>
 #include <ranges>
-#include <unordered_set>
 
 namespace tally::x11 {
 
@@ -11,6 +11,33 @@ bool CanBeListed(const WindowFacts& facts)
 {
     return !facts.OverrideRedirect && !facts.InputOnly;
 }
+
+// A sorted set of handles: a census runs every second over a few dozen
+// windows, where node-based sets cost more in allocation than they save.
+class HandleSet
+{
+public:
+    HandleSet() = default;
+    explicit HandleSet(const std::vector<WindowHandle>& handles)
+        : m_sorted(handles)
+    {
+        std::sort(m_sorted.begin(), m_sorted.end());
+    }
+    bool Contains(WindowHandle handle) const { return std::binary_search(m_sorted.begin(), m_sorted.end(), handle); }
+    // False when it was there already.
+    bool Insert(WindowHandle handle)
+    {
+        const auto it = std::lower_bound(m_sorted.begin(), m_sorted.end(), handle);
+        if (it != m_sorted.end() && *it == handle) {
+            return false;
+        }
+        m_sorted.insert(it, handle);
+        return true;
+    }
+
+private:
+    std::vector<WindowHandle> m_sorted;
+};
 
 } // namespace
 
@@ -23,29 +50,25 @@ std::vector<TopLevelWindow> AssembleCensus(const CensusInput& input)
         bool Visible;
     };
     std::vector<Entry> entries;
-    std::unordered_set<WindowHandle> seen;
-    std::unordered_set<WindowHandle> visible;
+    entries.reserve(input.ManagedBottomFirst.size() + input.RootChildrenBottomFirst.size());
+    HandleSet seen;
 
     auto add = [&](WindowHandle handle, bool isVisible) {
         const auto it = input.Facts.find(handle);
-        if (it == input.Facts.end() || handle == input.Root || !seen.insert(handle).second) {
+        if (it == input.Facts.end() || handle == input.Root || !seen.Insert(handle)) {
             return;
         }
         entries.push_back({handle, &it->second, isVisible});
-        if (isVisible) {
-            visible.insert(handle);
-        }
     };
 
     if (input.HasWindowManager) {
         for (const WindowHandle handle : input.ManagedBottomFirst | std::views::reverse) {
             add(handle, true);
         }
-        const std::unordered_set<WindowHandle> managed(input.ManagedBottomFirst.begin(),
-                                                       input.ManagedBottomFirst.end());
+        const HandleSet managed(input.ManagedBottomFirst);
         for (const WindowHandle handle : input.RootChildrenBottomFirst | std::views::reverse) {
             const auto it = input.Facts.find(handle);
-            if (it == input.Facts.end() || managed.contains(handle) || handle == input.WmCheckWindow) {
+            if (it == input.Facts.end() || managed.Contains(handle) || handle == input.WmCheckWindow) {
                 continue;
             }
             const WindowFacts& facts = it->second;
@@ -67,6 +90,13 @@ std::vector<TopLevelWindow> AssembleCensus(const CensusInput& input)
         }
     }
 
+    std::vector<WindowHandle> shown;
+    for (const Entry& entry : entries) {
+        if (entry.Visible) {
+            shown.push_back(entry.Handle);
+        }
+    }
+    const HandleSet visible(shown);
     std::vector<TopLevelWindow> result;
     result.reserve(entries.size());
     for (const Entry& entry : entries) {
@@ -75,7 +105,7 @@ std::vector<TopLevelWindow> AssembleCensus(const CensusInput& input)
         window.Caption = entry.Facts->Caption;
         window.Visible = entry.Visible;
         const WindowHandle owner = entry.Facts->TransientFor;
-        window.Owned = owner != 0 && owner != entry.Handle && visible.contains(owner);
+        window.Owned = owner != 0 && owner != entry.Handle && visible.Contains(owner);
         result.push_back(std::move(window));
     }
     return result;

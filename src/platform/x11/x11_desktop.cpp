@@ -200,7 +200,9 @@ struct X11Desktop::Impl
         return Run([&](X11Connection& c) {
             const xcb_window_t root = x11::ResolveRoot(c, startWindow);
             const bool cached = root == c.Root();
-            auto windows = x11::AssembleCensus(cached ? cache->Refresh() : x11::QueryCensusInput(c, root));
+            // Two calls rather than one conditional, which would copy the cache's input.
+            auto windows
+                = cached ? x11::AssembleCensus(cache->Refresh()) : x11::AssembleCensus(x11::QueryCensusInput(c, root));
             std::vector<X11WindowInfo> result;
             result.reserve(windows.size());
             std::vector<WindowHandle> captioned;
