@@ -41,6 +41,8 @@ private:
     bool TrySessionPath(const std::optional<std::string>& path);
     std::optional<std::string> CallGetSession(const std::string& id);
     std::optional<std::string> CallGetSessionByPid();
+    // The object path a session lookup on the system bus answered with.
+    std::optional<std::string> SessionPathReply(int result, logind::BusError& error, sd_bus_message* reply);
     bool AddMatch(sd_bus* bus,
                   std::vector<logind::SlotPtr>& slots,
                   const std::string& rule,

@@ -108,6 +108,21 @@ bool LogindSessionWatcher::Impl::TrySessionPath(const std::optional<std::string>
     return true;
 }
 
+std::optional<std::string>
+LogindSessionWatcher::Impl::SessionPathReply(int result, BusError& error, sd_bus_message* reply)
+{
+    const MessagePtr owned(reply);
+    const char* path = nullptr;
+    if (result < 0) {
+        NoteCallFailure(m_system.get(), result, error);
+        return std::nullopt;
+    }
+    if (sd_bus_message_read(owned.get(), "o", &path) < 0 || !path) {
+        return std::nullopt;
+    }
+    return std::string(path);
+}
+
 std::optional<std::string> LogindSessionWatcher::Impl::CallGetSession(const std::string& id)
 {
     if (m_logindMissing || m_systemBroken) {
@@ -117,16 +132,7 @@ std::optional<std::string> LogindSessionWatcher::Impl::CallGetSession(const std:
     sd_bus_message* raw = nullptr;
     const int r = sd_bus_call_method(
         m_system.get(), kLogindName, kLogindPath, kManagerInterface, "GetSession", error.Get(), &raw, "s", id.c_str());
-    MessagePtr reply(raw);
-    const char* path = nullptr;
-    if (r < 0) {
-        NoteCallFailure(m_system.get(), r, error);
-        return std::nullopt;
-    }
-    if (sd_bus_message_read(reply.get(), "o", &path) < 0 || !path) {
-        return std::nullopt;
-    }
-    return std::string(path);
+    return SessionPathReply(r, error, raw);
 }
 
 std::optional<std::string> LogindSessionWatcher::Impl::CallGetSessionByPid()
@@ -147,16 +153,7 @@ std::optional<std::string> LogindSessionWatcher::Impl::CallGetSessionByPid()
                                      &raw,
                                      "u",
                                      static_cast<std::uint32_t>(0));
-    MessagePtr reply(raw);
-    const char* path = nullptr;
-    if (r < 0) {
-        NoteCallFailure(m_system.get(), r, error);
-        return std::nullopt;
-    }
-    if (sd_bus_message_read(reply.get(), "o", &path) < 0 || !path) {
-        return std::nullopt;
-    }
-    return std::string(path);
+    return SessionPathReply(r, error, raw);
 }
 
 bool LogindSessionWatcher::Impl::AddMatch(sd_bus* bus,
