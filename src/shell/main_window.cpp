@@ -292,7 +292,7 @@ void MainWindow::Draw()
 
 void MainWindow::RepaintList()
 {
-    m_list->viewport()->update();
+    m_list->RepaintChangedRows();
 }
 
 void MainWindow::SetOptionChecked(MenuOption item, bool checked)

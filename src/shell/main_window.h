@@ -31,7 +31,7 @@ public:
     TimerListView& List() { return *m_list; }
     // Rebuilds the list for the current project.
     void Draw();
-    // Repaints the rows from their timers' current values.
+    // Repaints the rows whose text or marks changed since they were drawn.
     void RepaintList();
 
     void SetOptionChecked(MenuOption item, bool checked);

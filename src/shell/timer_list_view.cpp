@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
+
 namespace tally {
 
 namespace {
@@ -22,6 +24,8 @@ public:
     explicit TimerRowDelegate(TimerListView* list)
         : QStyledItemDelegate(list)
         , m_list(list)
+        , m_font(QStringLiteral("Arial"))
+        , m_metrics(SetPointSize(m_font, 8))
     { }
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return {kCellWidth, kCellHeight}; }
@@ -33,24 +37,22 @@ public:
             return;
         }
         const TimerRowView row = m_list->RowFor(*timer);
+        m_list->RowPainted(index.row(), row, option.rect);
         const QRect cell = option.rect;
         const QRect icon(
             cell.left() + (cell.width() - kIconCellWidth) / 2, cell.top() + 2, kIconCellWidth, kIconCellHeight);
         const QRect label(cell.left() + 2, icon.bottom() + 2, cell.width() - 4, cell.bottom() - icon.bottom() - 2);
 
         p->save();
-        QFont font(QStringLiteral("Arial"));
-        font.setPointSize(8);
-        p->setFont(font);
+        p->setFont(m_font);
         const bool selected = option.state & QStyle::State_Selected;
         p->setPen(FromBgr(selected ? kRowSelectedTextColor : kRowTextColor));
-        const QFontMetrics metrics(font);
         auto line = [&](int n, const std::string& text) {
-            const QRect r(label.left(), label.top() - 2 + n * kLineHeight, label.width(), metrics.height());
+            const QRect r(label.left(), label.top() - 2 + n * kLineHeight, label.width(), m_metrics.height());
             // Cut at the right edge with an ellipsis; '&' stays literal.
             p->drawText(r,
                         Qt::AlignLeft | Qt::TextSingleLine,
-                        metrics.elidedText(QString::fromStdString(text), Qt::ElideRight, r.width()));
+                        m_metrics.elidedText(QString::fromStdString(text), Qt::ElideRight, r.width()));
         };
         line(0, row.Name);
         line(1, row.ActiveText);
@@ -71,7 +73,15 @@ public:
     }
 
 private:
+    static const QFont& SetPointSize(QFont& font, int size)
+    {
+        font.setPointSize(size);
+        return font;
+    }
+
     TimerListView* m_list;
+    QFont m_font;
+    QFontMetrics m_metrics;
 };
 
 } // namespace
@@ -112,8 +122,50 @@ TMyTimer* TimerListView::TimerOf(const QListWidgetItem* item)
     return reinterpret_cast<TMyTimer*>(item->data(Qt::UserRole).value<quintptr>());
 }
 
+void TimerListView::RepaintChangedRows()
+{
+    // A hidden list paints nothing; what its rows show is compared again
+    // when they are painted on showing.
+    if (!isVisible()) {
+        return;
+    }
+    const QRect sight = viewport()->rect();
+    const int rows = std::min(count(), static_cast<int>(m_shown.size()));
+    for (int i = 0; i < rows; ++i) {
+        const TMyTimer* timer = TimerOf(item(i));
+        const QRect rect = visualItemRect(item(i));
+        if (!timer || !rect.intersects(sight)) {
+            continue;
+        }
+        TimerRowView view = RowFor(*timer);
+        std::optional<TimerRowView>& shown = m_shown[static_cast<std::size_t>(i)];
+        if (shown && *shown == view) {
+            continue;
+        }
+        shown = std::move(view);
+        viewport()->update(rect);
+    }
+}
+
+void TimerListView::RowPainted(int row, const TimerRowView& view, const QRect& rect)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_shown.size()) {
+        return;
+    }
+    std::optional<TimerRowView>& shown = m_shown[static_cast<std::size_t>(row)];
+    if (shown && *shown == view) {
+        return;
+    }
+    // The rest of the row may still show older text: repaint all of it once
+    // this paint is over.
+    shown = view;
+    QMetaObject::invokeMethod(
+        this, [this, rect] { viewport()->update(rect); }, Qt::QueuedConnection);
+}
+
 void TimerListView::SetTimers(const std::vector<TMyTimer*>& timers)
 {
+    m_shown.assign(timers.size(), std::nullopt);
     setUpdatesEnabled(false);
     clear();
     for (TMyTimer* timer : timers) {
