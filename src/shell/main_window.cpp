@@ -398,6 +398,14 @@ void MainWindow::moveEvent(QMoveEvent* event)
     emit dockSideWindows();
 }
 
+void MainWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        emit activationChanged();
+    }
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_list->viewport()) {

@@ -92,12 +92,15 @@ signals:
     void hideHintRequested();
     // Side windows follow the main window.
     void dockSideWindows();
+    // The window came in front or went behind another.
+    void activationChanged();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateActions();
