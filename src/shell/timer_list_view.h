@@ -2,8 +2,11 @@
 
 #include "view/timer_row.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QPixmap>
+#include <QRegion>
 
 #include <functional>
 #include <optional>
@@ -37,11 +40,28 @@ public:
     // showed (the timer changed between two ticks and only part of the row
     // was exposed), the whole row is repainted soon after.
     void RowPainted(int row, const TimerRowView& view, const QRect& rect);
+    // Where the parts of a row are drawn within its cell; each part is drawn
+    // inside its rectangle only.
+    struct RowParts
+    {
+        QRect Lines[3]; // name, active time, background time
+        QRect Stopwatch;
+        QRect Bar;
+        QRect Mark;
+    };
+    RowParts PartsOf(const QRect& cell) const;
+    // While painting, whether a rectangle meets the region being painted.
+    bool Exposed(const QRect& rect) const;
+    const QFont& RowFont() const { return m_font; }
+    const QFontMetrics& RowMetrics() const { return m_metrics; }
     const QPixmap& StopwatchIcon() const { return m_stopwatch; }
     const QPixmap& GreenDot() const { return m_greenDot; }
     const QPixmap& YellowDot() const { return m_yellowDot; }
 
     static TMyTimer* TimerOf(const QListWidgetItem* item);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     RowSource m_rowSource;
@@ -50,6 +70,10 @@ private:
     QPixmap m_stopwatch;
     QPixmap m_greenDot;
     QPixmap m_yellowDot;
+    QFont m_font;
+    QFontMetrics m_metrics;
+    bool m_painting = false;
+    QRegion m_paintRegion;
 };
 
 } // namespace tally
