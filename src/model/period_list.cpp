@@ -1,9 +1,55 @@
 #include "model/period_list.h"
 
+#include "model/datetime.h"
+
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace tally {
+
+PeriodList::PeriodList(PeriodList&& other) noexcept
+    : m_items(std::move(other.m_items))
+    , m_day(std::exchange(other.m_day, {}))
+{ }
+
+PeriodList& PeriodList::operator=(PeriodList&& other) noexcept
+{
+    m_items = std::move(other.m_items);
+    m_day = std::exchange(other.m_day, {});
+    return *this;
+}
+
+void PeriodList::Add(TDateTime start, TDateTime stop)
+{
+    m_items.push_back({start, stop});
+    // Appending continues the walk where it ended, so the sum stays the
+    // walk's to the last bit.
+    if (m_day.Valid && DayOf(start) == m_day.Day) {
+        m_day.Sum += stop - start;
+    }
+}
+
+void PeriodList::Clear()
+{
+    Storage().swap(m_items);
+    m_day = {};
+}
+
+TDateTime PeriodList::DaySum(std::int64_t day) const
+{
+    if (m_day.Valid && m_day.Day == day) {
+        return m_day.Sum;
+    }
+    TDateTime sum = 0.0;
+    for (const TWorkPeriod& period : m_items) {
+        if (DayOf(period.Start) == day) {
+            sum += period.Stop - period.Start;
+        }
+    }
+    m_day = {true, day, sum};
+    return sum;
+}
 
 bool PeriodList::Remove(const TWorkPeriod& record)
 {
@@ -15,6 +61,7 @@ bool PeriodList::Remove(const TWorkPeriod& record)
                       m_items.end(),
                       m_items.begin() + static_cast<std::ptrdiff_t>(i));
             m_items.pop_back();
+            m_day = {};
             return true;
         }
     }
@@ -41,6 +88,9 @@ std::size_t PeriodList::Remove(const std::vector<const TWorkPeriod*>& records)
     }
     const std::size_t removed = m_items.size() - kept;
     m_items.resize(kept);
+    if (removed > 0) {
+        m_day = {};
+    }
     return removed;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <vector>
 
@@ -23,14 +24,23 @@ struct TWorkPeriod
 // removing a record moves only the records after it, so a caller that holds
 // a record can remove it by identity, and records before it stay where they
 // are.
+//
+// Records are changed only through Add, Remove and Clear, so the list can
+// keep the sum of one day's periods (the list repaints every second, and a
+// walk over millions of records each time costs more than the rest of it).
 class PeriodList
 {
 public:
     using Storage = std::deque<TWorkPeriod>;
-    using iterator = Storage::iterator;
     using const_iterator = Storage::const_iterator;
 
-    void Add(TDateTime start, TDateTime stop) { m_items.push_back({start, stop}); }
+    PeriodList() = default;
+    PeriodList(const PeriodList&) = default;
+    PeriodList& operator=(const PeriodList&) = default;
+    PeriodList(PeriodList&& other) noexcept;
+    PeriodList& operator=(PeriodList&& other) noexcept;
+
+    void Add(TDateTime start, TDateTime stop);
 
     // Removes this very record (compared by address, not by value).
     // Returns false when the record does not belong to the list.
@@ -38,21 +48,30 @@ public:
     // Removes several records by identity in one pass.
     std::size_t Remove(const std::vector<const TWorkPeriod*>& records);
 
-    void Clear() { Storage().swap(m_items); }
+    void Clear();
 
     std::size_t Count() const { return m_items.size(); }
     bool Empty() const { return m_items.empty(); }
     const TWorkPeriod& operator[](std::size_t i) const { return m_items[i]; }
-    TWorkPeriod& operator[](std::size_t i) { return m_items[i]; }
     const TWorkPeriod& Last() const { return m_items.back(); }
 
-    iterator begin() { return m_items.begin(); }
-    iterator end() { return m_items.end(); }
     const_iterator begin() const { return m_items.begin(); }
     const_iterator end() const { return m_items.end(); }
 
+    // Stop - Start summed in list order over the records that began on `day`
+    // (a DayOf value): the same figure as a walk over the list.
+    TDateTime DaySum(std::int64_t day) const;
+
 private:
+    struct DayCache
+    {
+        bool Valid = false;
+        std::int64_t Day = 0;
+        TDateTime Sum = 0.0;
+    };
+
     Storage m_items;
+    mutable DayCache m_day;
 };
 
 } // namespace tally

@@ -99,19 +99,26 @@ TDateTime TMyTimer::TimeInRange(PeriodKind kind, TDateTime fromDay, TDateTime to
     const bool background = kind == PeriodKind::Background || kind == PeriodKind::Both;
 
     TDateTime sum = 0.0;
-    auto addList = [&](const PeriodList& list) {
-        for (const TWorkPeriod& period : list) {
-            const std::int64_t day = DayOf(period.Start);
-            if (day >= from && day <= to) {
-                sum += period.Stop - period.Start;
+    // One kind on one day (the list's today figures): the list's kept sum
+    // is the walk's own result, found without the walk.
+    const bool oneList = active != background;
+    if (oneList && from == to) {
+        sum = (active ? ActivePeriods : BackgroundPeriods).DaySum(from);
+    } else {
+        auto addList = [&](const PeriodList& list) {
+            for (const TWorkPeriod& period : list) {
+                const std::int64_t day = DayOf(period.Start);
+                if (day >= from && day <= to) {
+                    sum += period.Stop - period.Start;
+                }
             }
+        };
+        if (active) {
+            addList(ActivePeriods);
         }
-    };
-    if (active) {
-        addList(ActivePeriods);
-    }
-    if (background) {
-        addList(BackgroundPeriods);
+        if (background) {
+            addList(BackgroundPeriods);
+        }
     }
     // The open period counts whole on today, whenever it began; a closed
     // pair is -1.0 - -1.0 = 0.

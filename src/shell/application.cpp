@@ -170,10 +170,17 @@ void Application::Init()
     WatchDescriptors();
 
     connect(&TimUpdate, &QTimer::timeout, this, [this] { m_engine->TimUpdateTimer(); });
-    connect(&TimTBar, &QTimer::timeout, this, [this] { m_engine->TimTBarTimer(); });
+    connect(&TimTBar, &QTimer::timeout, this, [this] {
+        m_engine->TimTBarTimer();
+        // Once the hidden tick is as slow as it gets, the pacing rests until
+        // the window is shown again (one wake-up a second less in the tray).
+        if (m_engine->PacingAtRest()) {
+            TimTBar.stop();
+        }
+    });
     connect(&TimHint, &QTimer::timeout, this, &Application::OnTimHint);
     TimTBar.start(1000);
-    TimHint.start(1000);
+    UpdateHintTimer();
     TimUpdate.start(m_engine->UpdateIntervalMs());
 }
 
@@ -250,13 +257,18 @@ void Application::ConnectWindow()
     connect(w, &MainWindow::minimised, this, [this] {
         m_state.MainWindowShown = false;
         m_hint->HideHint();
+        UpdateHintTimer();
     });
+    connect(w, &MainWindow::activationChanged, this, &Application::UpdateHintTimer);
     connect(w, &MainWindow::hideHintRequested, this, [this] {
         m_log.WriteLine(3, "HideHint->");
         m_hint->HideHint();
     });
     connect(w, &MainWindow::listMouseMoved, this, &Application::OnListMouseMove);
-    w->StopHintTimer = [this] { TimHint.stop(); };
+    w->StopHintTimer = [this] {
+        m_hintTimerWanted = false;
+        TimHint.stop();
+    };
     connect(w, &MainWindow::aboutRequested, this, [this] {
         if (!m_about) {
             m_about = new TFormAbout(QString::fromLatin1(kProgramVersion));
@@ -285,6 +297,12 @@ void Application::actOpenExecute()
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+    UpdateHintTimer();
+    // The pacing may have come to rest while hidden; its next firing brings
+    // the tick back to every second.
+    if (!m_shutDown && !TimTBar.isActive()) {
+        TimTBar.start(1000);
+    }
     // The sound system is reached only once the window is open (a session
     // spent in the tray never needs it); ready before the first click.
     if (!m_click) {
@@ -407,6 +425,7 @@ void Application::actPropertiesExecute(TMyTimer* timer)
 void Application::OnListMouseMove(QPoint listPos, QPoint globalPos)
 {
     m_log.WriteLine(3, "lvMouseMove->");
+    m_hintTimerWanted = true;
     TimHint.start(1000);
     TMyTimer* timer = m_window->List().TimerAt(listPos);
     switch (
@@ -422,6 +441,19 @@ void Application::OnListMouseMove(QPoint listPos, QPoint globalPos)
             m_hint->Fill(MakeTimerHint(*timer));
             break;
         }
+    }
+}
+
+void Application::UpdateHintTimer()
+{
+    // A hint is placed only over the window in front (see OnTimHint), so the
+    // timer rests while it is hidden or behind another; the pointer moving
+    // over the list starts it as before.
+    const bool wanted = m_hintTimerWanted && !m_shutDown && m_window->isVisible() && m_window->isActiveWindow();
+    if (!wanted) {
+        TimHint.stop();
+    } else if (!TimHint.isActive()) {
+        TimHint.start(1000);
     }
 }
 

@@ -98,6 +98,7 @@ private:
     void actPropertiesExecute(TMyTimer* timer);
     void OnOptionToggled(MenuOption item, bool checked);
     void OnTimHint();
+    void UpdateHintTimer();
     void OnListMouseMove(QPoint listPos, QPoint globalPos);
     void SafeSaveReported();
     void PlayClick();
@@ -125,6 +126,9 @@ private:
     std::unique_ptr<ClickSound> m_click;
     QPointer<TFormAbout> m_about;
     std::vector<QSocketNotifier*> m_notifiers;
+    // The hint timer runs while the window is shown, unless a menu stopped
+    // it until the pointer next moves over the list.
+    bool m_hintTimerWanted = true;
     bool m_nameEdited = false;
     bool m_timerDialogOpen = false;
     bool m_shutDown = false;

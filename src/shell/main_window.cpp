@@ -292,7 +292,7 @@ void MainWindow::Draw()
 
 void MainWindow::RepaintList()
 {
-    m_list->viewport()->update();
+    m_list->RepaintChangedRows();
 }
 
 void MainWindow::SetOptionChecked(MenuOption item, bool checked)
@@ -396,6 +396,14 @@ void MainWindow::moveEvent(QMoveEvent* event)
     }
     // The side windows follow after every move, suspended or not.
     emit dockSideWindows();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        emit activationChanged();
+    }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

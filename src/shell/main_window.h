@@ -31,7 +31,7 @@ public:
     TimerListView& List() { return *m_list; }
     // Rebuilds the list for the current project.
     void Draw();
-    // Repaints the rows from their timers' current values.
+    // Repaints the rows whose text or marks changed since they were drawn.
     void RepaintList();
 
     void SetOptionChecked(MenuOption item, bool checked);
@@ -92,12 +92,15 @@ signals:
     void hideHintRequested();
     // Side windows follow the main window.
     void dockSideWindows();
+    // The window came in front or went behind another.
+    void activationChanged();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateActions();

@@ -3,8 +3,11 @@
 #include "shell/qt_colors.h"
 #include "shell/skin_images.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace tally {
 
@@ -33,38 +36,38 @@ public:
             return;
         }
         const TimerRowView row = m_list->RowFor(*timer);
-        const QRect cell = option.rect;
-        const QRect icon(
-            cell.left() + (cell.width() - kIconCellWidth) / 2, cell.top() + 2, kIconCellWidth, kIconCellHeight);
-        const QRect label(cell.left() + 2, icon.bottom() + 2, cell.width() - 4, cell.bottom() - icon.bottom() - 2);
+        m_list->RowPainted(index.row(), row, option.rect);
+        const TimerListView::RowParts parts = m_list->PartsOf(option.rect);
 
         p->save();
-        QFont font(QStringLiteral("Arial"));
-        font.setPointSize(8);
-        p->setFont(font);
+        p->setFont(m_list->RowFont());
         const bool selected = option.state & QStyle::State_Selected;
         p->setPen(FromBgr(selected ? kRowSelectedTextColor : kRowTextColor));
-        const QFontMetrics metrics(font);
+        // Every part is drawn inside its own rectangle, so a part outside the
+        // painted region would change no pixel and is left out.
         auto line = [&](int n, const std::string& text) {
-            const QRect r(label.left(), label.top() - 2 + n * kLineHeight, label.width(), metrics.height());
+            const QRect& r = parts.Lines[n];
+            if (!m_list->Exposed(r)) {
+                return;
+            }
             // Cut at the right edge with an ellipsis; '&' stays literal.
             p->drawText(r,
                         Qt::AlignLeft | Qt::TextSingleLine,
-                        metrics.elidedText(QString::fromStdString(text), Qt::ElideRight, r.width()));
+                        m_list->RowMetrics().elidedText(QString::fromStdString(text), Qt::ElideRight, r.width()));
         };
         line(0, row.Name);
         line(1, row.ActiveText);
         if (row.BackgroundLine) {
             line(2, *row.BackgroundLine);
         }
-        p->drawPixmap(icon.left() + 7, icon.top() + 2, m_list->StopwatchIcon());
-        if (row.ColorBar) {
-            const QColor c = FromBgr(*row.ColorBar);
-            p->fillRect(QRect(QPoint(icon.left() + 18, icon.top() + 34), QPoint(icon.left() + 26, icon.top() + 36)), c);
+        if (m_list->Exposed(parts.Stopwatch)) {
+            p->drawPixmap(parts.Stopwatch.topLeft(), m_list->StopwatchIcon());
         }
-        if (row.Mark != StateMark::None) {
-            p->drawPixmap(icon.right() - 10,
-                          icon.top() - 2,
+        if (row.ColorBar && m_list->Exposed(parts.Bar)) {
+            p->fillRect(parts.Bar, FromBgr(*row.ColorBar));
+        }
+        if (row.Mark != StateMark::None && m_list->Exposed(parts.Mark)) {
+            p->drawPixmap(parts.Mark.topLeft(),
                           row.Mark == StateMark::Green ? m_list->GreenDot() : m_list->YellowDot());
         }
         p->restore();
@@ -74,6 +77,18 @@ private:
     TimerListView* m_list;
 };
 
+QFont RowFontMade()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(8);
+    return font;
+}
+
+QRect PixmapRect(QPoint at, const QPixmap& pixmap)
+{
+    return {at, pixmap.deviceIndependentSize().toSize()};
+}
+
 } // namespace
 
 TimerListView::TimerListView(QWidget* parent)
@@ -81,6 +96,8 @@ TimerListView::TimerListView(QWidget* parent)
     , m_stopwatch(SkinPixmap(QStringLiteral("stopwatch_32"), QSize(32, 32)))
     , m_greenDot(SkinPixmap(QStringLiteral("dot_green"), QSize(13, 13)))
     , m_yellowDot(SkinPixmap(QStringLiteral("dot_yellow"), QSize(13, 13)))
+    , m_font(RowFontMade())
+    , m_metrics(m_font)
 {
     setViewMode(QListView::IconMode);
     setMovement(QListView::Static);
@@ -112,8 +129,97 @@ TMyTimer* TimerListView::TimerOf(const QListWidgetItem* item)
     return reinterpret_cast<TMyTimer*>(item->data(Qt::UserRole).value<quintptr>());
 }
 
+TimerListView::RowParts TimerListView::PartsOf(const QRect& cell) const
+{
+    const QRect icon(
+        cell.left() + (cell.width() - kIconCellWidth) / 2, cell.top() + 2, kIconCellWidth, kIconCellHeight);
+    const QRect label(cell.left() + 2, icon.bottom() + 2, cell.width() - 4, cell.bottom() - icon.bottom() - 2);
+    RowParts parts;
+    for (int n = 0; n < 3; ++n) {
+        parts.Lines[n] = QRect(label.left(), label.top() - 2 + n * kLineHeight, label.width(), m_metrics.height());
+    }
+    parts.Stopwatch = PixmapRect({icon.left() + 7, icon.top() + 2}, m_stopwatch);
+    parts.Bar = QRect(QPoint(icon.left() + 18, icon.top() + 34), QPoint(icon.left() + 26, icon.top() + 36));
+    parts.Mark = PixmapRect({icon.right() - 10, icon.top() - 2}, m_greenDot)
+                     .united(PixmapRect({icon.right() - 10, icon.top() - 2}, m_yellowDot));
+    return parts;
+}
+
+bool TimerListView::Exposed(const QRect& rect) const
+{
+    return !m_painting || m_paintRegion.intersects(rect);
+}
+
+void TimerListView::paintEvent(QPaintEvent* event)
+{
+    m_painting = true;
+    m_paintRegion = event->region();
+    QListWidget::paintEvent(event);
+    m_painting = false;
+}
+
+void TimerListView::RepaintChangedRows()
+{
+    // A hidden list paints nothing; what its rows show is compared again
+    // when they are painted on showing.
+    if (!isVisible()) {
+        return;
+    }
+    const QRect sight = viewport()->rect();
+    const int rows = std::min(count(), static_cast<int>(m_shown.size()));
+    for (int i = 0; i < rows; ++i) {
+        const TMyTimer* timer = TimerOf(item(i));
+        const QRect rect = visualItemRect(item(i));
+        if (!timer || !rect.intersects(sight)) {
+            continue;
+        }
+        TimerRowView view = RowFor(*timer);
+        std::optional<TimerRowView>& shown = m_shown[static_cast<std::size_t>(i)];
+        if (shown && *shown == view) {
+            continue;
+        }
+        // Most ticks change one time line of a row: only the parts that
+        // changed are painted again.
+        QRegion changed;
+        if (!shown) {
+            changed = rect;
+        } else {
+            const RowParts parts = PartsOf(rect);
+            const auto add = [&](bool differs, const QRect& part) {
+                if (differs) {
+                    changed += part;
+                }
+            };
+            add(shown->Name != view.Name, parts.Lines[0]);
+            add(shown->ActiveText != view.ActiveText, parts.Lines[1]);
+            add(shown->BackgroundLine != view.BackgroundLine, parts.Lines[2]);
+            add(shown->ColorBar != view.ColorBar, parts.Bar);
+            add(shown->Mark != view.Mark, parts.Mark);
+        }
+        shown = std::move(view);
+        viewport()->update(changed);
+    }
+}
+
+void TimerListView::RowPainted(int row, const TimerRowView& view, const QRect& rect)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_shown.size()) {
+        return;
+    }
+    std::optional<TimerRowView>& shown = m_shown[static_cast<std::size_t>(row)];
+    if (shown && *shown == view) {
+        return;
+    }
+    // The rest of the row may still show older text: repaint all of it once
+    // this paint is over.
+    shown = view;
+    QMetaObject::invokeMethod(
+        this, [this, rect] { viewport()->update(rect); }, Qt::QueuedConnection);
+}
+
 void TimerListView::SetTimers(const std::vector<TMyTimer*>& timers)
 {
+    m_shown.assign(timers.size(), std::nullopt);
     setUpdatesEnabled(false);
     clear();
     for (TMyTimer* timer : timers) {

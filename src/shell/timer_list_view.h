@@ -2,16 +2,22 @@
 
 #include "view/timer_row.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QPixmap>
+#include <QRegion>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tally {
 
 // The main window's timer list: large icons, several rows selectable, every
-// row drawn from the core's row view of its timer at each repaint.
+// row drawn from the core's row view of its timer at each repaint. The list
+// keeps what each row showed, so that the tick repaints only the rows whose
+// text or marks changed.
 class TimerListView : public QListWidget
 {
     Q_OBJECT
@@ -28,17 +34,46 @@ public:
     TMyTimer* TimerAt(const QPoint& pos) const;
 
     TimerRowView RowFor(const TMyTimer& timer) const;
+    // Repaints the rows in sight whose row view differs from what they show.
+    void RepaintChangedRows();
+    // A row was painted with this view; when the view is not what the row
+    // showed (the timer changed between two ticks and only part of the row
+    // was exposed), the whole row is repainted soon after.
+    void RowPainted(int row, const TimerRowView& view, const QRect& rect);
+    // Where the parts of a row are drawn within its cell; each part is drawn
+    // inside its rectangle only.
+    struct RowParts
+    {
+        QRect Lines[3]; // name, active time, background time
+        QRect Stopwatch;
+        QRect Bar;
+        QRect Mark;
+    };
+    RowParts PartsOf(const QRect& cell) const;
+    // While painting, whether a rectangle meets the region being painted.
+    bool Exposed(const QRect& rect) const;
+    const QFont& RowFont() const { return m_font; }
+    const QFontMetrics& RowMetrics() const { return m_metrics; }
     const QPixmap& StopwatchIcon() const { return m_stopwatch; }
     const QPixmap& GreenDot() const { return m_greenDot; }
     const QPixmap& YellowDot() const { return m_yellowDot; }
 
     static TMyTimer* TimerOf(const QListWidgetItem* item);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     RowSource m_rowSource;
+    // What each row shows, by row; empty before its first paint.
+    std::vector<std::optional<TimerRowView>> m_shown;
     QPixmap m_stopwatch;
     QPixmap m_greenDot;
     QPixmap m_yellowDot;
+    QFont m_font;
+    QFontMetrics m_metrics;
+    bool m_painting = false;
+    QRegion m_paintRegion;
 };
 
 } // namespace tally

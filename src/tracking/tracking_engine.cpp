@@ -102,6 +102,12 @@ void TrackingEngine::TimTBarTimer()
     }
 }
 
+bool TrackingEngine::PacingAtRest() const
+{
+    return !m_state.MainWindowShown && !HideTaskbarButton
+           && m_updateIntervalMs == UpdateIntervalFor(std::numeric_limits<std::int32_t>::max());
+}
+
 void TrackingEngine::UpdateIdle()
 {
     try {

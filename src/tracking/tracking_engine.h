@@ -64,6 +64,10 @@ public:
     void TimUpdateTimer();
     void TimTBarTimer();
     int UpdateIntervalMs() const { return m_updateIntervalMs; }
+    // The pacing has slowed the tick as far as it goes and the main window is
+    // hidden: further pacing firings change nothing (with no taskbar button
+    // to keep hidden), so the shell may stop them until the window shows.
+    bool PacingAtRest() const;
 
     // The per-timer decision; a failure propagates. The overload without a
     // census takes a fresh one.

@@ -23,6 +23,8 @@ struct TimerRowView
     std::optional<std::string> BackgroundLine;
     std::optional<std::uint32_t> ColorBar;
     StateMark Mark = StateMark::None;
+
+    bool operator==(const TimerRowView&) const = default;
 };
 
 struct ListOptions

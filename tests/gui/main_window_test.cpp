@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 
 #include "gui_fixture.h"
@@ -82,6 +83,67 @@ TEST_F(Gui, ActionsCarryTheSelectionOut)
     window.actSelectAll->trigger();
     EXPECT_EQ(window.List().SelectedTimers().size(), 2u);
     EXPECT_EQ(window.actNewTimer->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+}
+
+// The tick repaints only the parts of rows that changed; what the screen
+// shows must still equal a full repaint, also after a change between two
+// ticks of which only part of a row was painted.
+TEST_F(Gui, ListRepaintedByPartsShowsWhatAFullRepaintShows)
+{
+    for (const char* name : {"Mail", "Editor", "Browser"}) {
+        TMyTimer& t = Timer(name);
+        t.Enabled = true;
+        t.TimerType = ttApplication;
+    }
+    MainWindow window(model, log, [this] { return clock.Now(); });
+    window.Draw();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TimerListView& list = window.List();
+    const auto shown = [&] {
+        QCoreApplication::processEvents();
+        return window.screen()->grabWindow(window.winId()).toImage();
+    };
+    const auto afterFullRepaint = [&] {
+        list.viewport()->repaint();
+        return shown();
+    };
+    for (TMyTimer& t : model.Timers) {
+        t.IncActiveTime(clock.Read());
+        t.IncBackgroundTime(clock.Read());
+    }
+    window.RepaintList();
+    QTest::qWait(50); // the list's first layout is done from a timer and repaints it all
+    QImage before = shown();
+
+    // One row at a time, so that the changed parts are not merged into one
+    // rectangle over several rows.
+    clock.AdvanceSeconds(3725);
+    model.Timers[0].IncActiveTime(clock.Read());
+    window.RepaintList();
+    QImage partly = shown();
+    EXPECT_NE(partly, before);
+    EXPECT_EQ(partly, afterFullRepaint()) << "active time";
+
+    model.Timers[1].IncBackgroundTime(clock.Read());
+    window.RepaintList();
+    partly = shown();
+    EXPECT_EQ(partly, afterFullRepaint()) << "background time";
+
+    model.Timers[2].Enabled = false;
+    window.RepaintList();
+    partly = shown();
+    EXPECT_EQ(partly, afterFullRepaint()) << "state mark";
+
+    // Renamed, the name painted by something else than the tick, and named
+    // back before the next tick.
+    before = shown();
+    model.Timers[0].Name = "Mail and calendar";
+    list.viewport()->repaint(list.PartsOf(list.visualItemRect(list.item(0))).Lines[0]);
+    model.Timers[0].Name = "Mail";
+    window.RepaintList();
+    partly = shown();
+    EXPECT_EQ(partly, before) << "a row painted in part between two ticks";
 }
 
 TEST_F(Gui, ImageButtonShowsHotAndDownPicturesAndClicks)

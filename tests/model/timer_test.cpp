@@ -176,6 +176,60 @@ TEST_F(TimerTest, TimeInRangeAddsOpenPeriodWholeOnlyWhenRangeEndsToday)
     }
 }
 
+// The list keeps each kind's sum for one day; every way the records or the
+// day can change must show in the today figures at once.
+TEST_F(TimerTest, TodayFiguresFollowEveryEditOfThePeriods)
+{
+    const TDateTime today = EncodeDate(2026, 3, 10);
+    const auto walk = [](const PeriodList& list, TDateTime day) {
+        TDateTime sum = 0.0;
+        for (const TWorkPeriod& p : list) {
+            sum += DayOf(p.Start) == DayOf(day) ? p.Stop - p.Start : 0.0;
+        }
+        return sum;
+    };
+    timer.BackgroundPeriods.Add(today - 1 + EncodeTime(22, 0, 0), today - 1 + EncodeTime(23, 0, 0));
+    for (int i = 0; i < 5; ++i) {
+        timer.BackgroundPeriods.Add(today + EncodeTime(8, i, 0), today + EncodeTime(8, i, 7 + i));
+    }
+    const TDateTime now = today + EncodeTime(12, 0, 0);
+    EXPECT_EQ(timer.BackgroundToday(now), walk(timer.BackgroundPeriods, now));
+
+    timer.BackgroundPeriods.Add(today + EncodeTime(9, 0, 0), today + EncodeTime(9, 0, 13));
+    timer.BackgroundPeriods.Add(today - 2, today - 2 + kOneMinute);
+    EXPECT_EQ(timer.BackgroundToday(now), walk(timer.BackgroundPeriods, now)) << "appended";
+
+    ASSERT_TRUE(timer.BackgroundPeriods.Remove(timer.BackgroundPeriods[3]));
+    EXPECT_EQ(timer.BackgroundToday(now), walk(timer.BackgroundPeriods, now)) << "one removed";
+    ASSERT_EQ(timer.BackgroundPeriods.Remove({&timer.BackgroundPeriods[1], &timer.BackgroundPeriods[2]}), 2u);
+    EXPECT_EQ(timer.BackgroundToday(now), walk(timer.BackgroundPeriods, now)) << "several removed";
+
+    EXPECT_EQ(timer.BackgroundToday(now + 1), 0.0) << "the next day";
+    EXPECT_EQ(timer.BackgroundToday(now - 1), walk(timer.BackgroundPeriods, now - 1)) << "the day before";
+
+    // The open period grows between two repaints.
+    clock.Set(now);
+    timer.IncBackgroundTime(clock.Read());
+    clock.AdvanceSeconds(30);
+    timer.IncBackgroundTime(clock.Read());
+    const TDateTime closed = walk(timer.BackgroundPeriods, now);
+    EXPECT_NEAR(timer.BackgroundToday(clock.Now()), closed + 30 * kOneSecond, kMsTolerance);
+    timer.CloseBackgroundPeriod();
+    EXPECT_EQ(timer.BackgroundToday(clock.Now()), walk(timer.BackgroundPeriods, now)) << "closed into the list";
+
+    // A copy keeps its own figures; a list moved away leaves an empty one.
+    TMyTimer copy = timer;
+    copy.BackgroundPeriods.Add(today + EncodeTime(10, 0, 0), today + EncodeTime(11, 0, 0));
+    EXPECT_NEAR(copy.BackgroundToday(now) - timer.BackgroundToday(now), kOneHour, kMsTolerance);
+    PeriodList moved = std::move(timer.BackgroundPeriods);
+    EXPECT_EQ(timer.BackgroundToday(now), walk(timer.BackgroundPeriods, now));
+    timer.BackgroundPeriods = std::move(copy.BackgroundPeriods);
+    EXPECT_EQ(timer.BackgroundToday(now), walk(timer.BackgroundPeriods, now));
+    timer.BackgroundPeriods.Clear();
+    EXPECT_EQ(timer.BackgroundToday(now), 0.0);
+    EXPECT_EQ(timer.ActiveToday(now), 0.0) << "the kinds are kept apart";
+}
+
 TEST(PeriodIdentity, RemoveTakesThisVeryRecordNotAnEqualOne)
 {
     TMyTimer timer;

@@ -38,6 +38,27 @@ TEST_F(EngineTest, PacingSlowsTheTickWhileHiddenAndRestoresItWhenShown)
     EXPECT_EQ(TrackingEngine::UpdateIntervalFor(60), 25000);
 }
 
+// The shell stops the pacing timer while PacingAtRest holds: too early would
+// leave the hidden tick at a faster step for good.
+TEST_F(EngineTest, PacingRestsOnlyHiddenAtTheSlowestStep)
+{
+    std::vector<int> intervals;
+    engine.SetUpdateInterval = [&](int ms) { intervals.push_back(ms); };
+    while (intervals.size() < 3) {
+        EXPECT_FALSE(engine.PacingAtRest()) << "after " << state.HiddenTickCount << " firings";
+        engine.TimTBarTimer();
+    }
+    EXPECT_EQ(intervals, std::vector<int>({5000, 10000, 25000}));
+    EXPECT_EQ(state.HiddenTickCount, 60);
+    EXPECT_TRUE(engine.PacingAtRest());
+
+    state.MainWindowShown = true;
+    EXPECT_FALSE(engine.PacingAtRest()) << "shown: the next firing restores the tick";
+    state.MainWindowShown = false;
+    engine.HideTaskbarButton = [] {};
+    EXPECT_FALSE(engine.PacingAtRest()) << "a button to keep hidden needs every firing";
+}
+
 TEST_F(EngineTest, StartAndStopActOnTheSelectionAndLeavePeriodsToTheTick)
 {
     int refreshes = 0;
