@@ -5,6 +5,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -110,7 +111,17 @@ TimerListView::TimerListView(QWidget* parent)
     setDragDropMode(QAbstractItemView::DragOnly);
     setMouseTracking(true);
     setItemDelegate(new TimerRowDelegate(this));
-    setStyleSheet(QStringLiteral("QListWidget { background: black; color: white; }"));
+    // An opaque palette rather than a style sheet: the rows then paint over
+    // their own black, and a changed row does not make the skin behind the
+    // list paint again (a full-size picture blended on every tick).
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, Qt::black);
+    colours.setColor(QPalette::Window, Qt::black);
+    colours.setColor(QPalette::Text, Qt::white);
+    colours.setColor(QPalette::WindowText, Qt::white);
+    setPalette(colours);
+    setAutoFillBackground(true);
+    viewport()->setAutoFillBackground(true);
 }
 
 TimerRowView TimerListView::RowFor(const TMyTimer& timer) const

@@ -155,8 +155,12 @@ bool WindowCache::FetchPass()
     std::vector<WindowCookies> windowCookies;
     auto ask = [&](WindowHandle handle, bool isRootChild) {
         const auto window = static_cast<xcb_window_t>(handle);
-        Watch(window);
-        const Tracked& tracked = m_windows[window];
+        auto known = m_windows.find(window);
+        if (known == m_windows.end()) {
+            Watch(window);
+            known = m_windows.find(window);
+        }
+        const Tracked& tracked = known->second;
         const bool attributes = isRootChild && !tracked.AttrsKnown;
         if (!attributes && tracked.NamesKnown) {
             return;
