@@ -14,7 +14,9 @@ TEST_F(X11Test, ListsManagedWindowsTopFirstAndFollowsRaising)
     const auto c = Window({"--title", "Charlie"});
     const std::vector<WindowHandle> ours {a->Id(), b->Id(), c->Id()};
 
-    EXPECT_EQ(OrderOf(Census(), ours), (std::vector<WindowHandle> {c->Id(), b->Id(), a->Id()}));
+    // The window manager may settle its stacking a moment after the last map.
+    const std::vector<WindowHandle> mapped {c->Id(), b->Id(), a->Id()};
+    EXPECT_TRUE(XRig::WaitUntil([&] { return OrderOf(Census(), ours) == mapped; }));
 
     ASSERT_EQ(rig->Xdotool({"windowactivate", "--sync", Hex(a->Id())}), 0);
     const std::vector<WindowHandle> raised {a->Id(), c->Id(), b->Id()};

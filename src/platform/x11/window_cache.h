@@ -48,6 +48,9 @@ public:
     std::string ExecutableName(WindowHandle window, int pid);
 
     std::size_t KnownWindows() const { return m_windows.size(); }
+    // Whether the cache watches the window; every such window is on the
+    // default screen.
+    bool Knows(WindowHandle window) const { return m_windows.contains(window); }
 
 private:
     struct Tracked

@@ -198,7 +198,10 @@ struct X11Desktop::Impl
     std::vector<X11WindowInfo> Census(WindowHandle startWindow, bool withProcesses)
     {
         return Run([&](X11Connection& c) {
-            const xcb_window_t root = x11::ResolveRoot(c, startWindow);
+            // A window the cache watches is on the default screen: no need
+            // to ask the server which root it has (the tick starts from our
+            // own main window every second).
+            const xcb_window_t root = cache->Knows(startWindow) ? c.Root() : x11::ResolveRoot(c, startWindow);
             const bool cached = root == c.Root();
             // Two calls rather than one conditional, which would copy the cache's input.
             auto windows
