@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <thread>
 
 namespace tally::test {
 namespace {
@@ -94,6 +95,25 @@ TEST_F(X11Test, WindowCacheFollowsLaterChangesAndForgetsWindowsThatGo)
         under.Census();
         return under.Cache.KnownWindows() == fresh.Cache.KnownWindows();
     }));
+}
+
+TEST_F(X11Test, TheTreeFetchedWithTheIdleTimeServesOneCensusOnly)
+{
+    const auto w = Window({"--title", "Before"});
+    desktop->IdleSeconds();
+    auto windows = Census();
+    ASSERT_NE(Find(windows, w->Id()), nullptr);
+    // Used once: the next census asks the server again and sees the change.
+    w->Command("title After");
+    windows = Census();
+    ASSERT_NE(Find(windows, w->Id()), nullptr);
+    EXPECT_EQ(Find(windows, w->Id())->Caption, "After");
+    // Not used when it has grown old.
+    desktop->IdleSeconds();
+    w->Command("title Later");
+    std::this_thread::sleep_for(x11::WindowCache::kPrefetchLife * 2);
+    windows = Census();
+    EXPECT_EQ(Find(windows, w->Id())->Caption, "Later");
 }
 
 TEST_F(X11NoWmTest, WindowCacheFollowsMappingWithoutAWindowManager)

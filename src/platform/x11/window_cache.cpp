@@ -100,15 +100,39 @@ void WindowCache::Forget(WindowHandle window)
     m_input.Facts.erase(window);
 }
 
-void WindowCache::Sync()
+void WindowCache::StoreTree(const xcb_query_tree_reply_t* tree)
 {
-    xcb_connection_t* c = m_conn.Get();
-    const auto tree = TakeReply(c, xcb_query_tree_reply, xcb_query_tree(c, m_conn.Root()));
     auto& children = m_input.RootChildrenBottomFirst;
     children.clear();
-    if (tree) {
-        const xcb_window_t* first = xcb_query_tree_children(tree.get());
-        children.assign(first, first + xcb_query_tree_children_length(tree.get()));
+    if (tree != nullptr) {
+        const xcb_window_t* first = xcb_query_tree_children(tree);
+        children.assign(first, first + xcb_query_tree_children_length(tree));
+    }
+}
+
+xcb_query_tree_cookie_t WindowCache::RequestTree()
+{
+    return xcb_query_tree(m_conn.Get(), m_conn.Root());
+}
+
+void WindowCache::TakePrefetchedTree(xcb_query_tree_cookie_t cookie)
+{
+    const auto tree = TakeReply(m_conn.Get(), xcb_query_tree_reply, cookie);
+    StoreTree(tree.get());
+    m_prefetchedAt = std::chrono::steady_clock::now();
+    m_prefetchForCensus = tree != nullptr;
+    m_prefetchForForeground = tree != nullptr;
+}
+
+void WindowCache::Sync(bool& prefetched)
+{
+    // A prefetched answer serves once, and only while it is fresh.
+    const bool use
+        = std::exchange(prefetched, false) && std::chrono::steady_clock::now() - m_prefetchedAt < kPrefetchLife;
+    if (!use) {
+        xcb_connection_t* c = m_conn.Get();
+        const auto tree = TakeReply(c, xcb_query_tree_reply, xcb_query_tree(c, m_conn.Root()));
+        StoreTree(tree.get());
     }
     m_drain();
 }
@@ -240,7 +264,7 @@ void WindowCache::FetchMissing()
 
 const CensusInput& WindowCache::Refresh()
 {
-    Sync();
+    Sync(m_prefetchForCensus);
     FetchMissing();
     m_input.HasWindowManager = m_input.WmCheckWindow != XCB_WINDOW_NONE && (m_hasStacking || m_hasList);
     if (m_input.HasWindowManager) {
@@ -253,7 +277,7 @@ const CensusInput& WindowCache::Refresh()
 
 std::optional<WindowHandle> WindowCache::ManagerForeground()
 {
-    Sync();
+    Sync(m_prefetchForForeground);
     FetchMissing();
     if (m_input.WmCheckWindow == XCB_WINDOW_NONE || !m_active) {
         return std::nullopt;

@@ -3,6 +3,7 @@
 #include "platform/x11/x11_census.h"
 #include "platform/x11/x11_connection.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -38,6 +39,14 @@ public:
     // The census input of the default root as of now.
     const CensusInput& Refresh();
 
+    // Lets a call that goes to the server anyway (the idle time, at the start
+    // of every tick) fetch the root's children too: the census and the
+    // foreground query that follow within kPrefetchLife use that answer once
+    // instead of a round trip of their own.
+    xcb_query_tree_cookie_t RequestTree();
+    void TakePrefetchedTree(xcb_query_tree_cookie_t cookie);
+    static constexpr std::chrono::milliseconds kPrefetchLife {20};
+
     // The active window as the window manager reports it, when one runs and
     // reports it; nullopt asks for the fallback through the input focus.
     std::optional<WindowHandle> ManagerForeground();
@@ -69,7 +78,8 @@ private:
     static constexpr unsigned kActive = 8;
     static constexpr unsigned kAllRoot = 15;
 
-    void Sync();
+    void Sync(bool& prefetched);
+    void StoreTree(const xcb_query_tree_reply_t* tree);
     void FetchMissing();
     bool FetchPass();
     void Watch(xcb_window_t window);
@@ -86,6 +96,10 @@ private:
     bool m_hasStacking = false;
     bool m_hasList = false;
     std::optional<std::uint32_t> m_active;
+
+    std::chrono::steady_clock::time_point m_prefetchedAt;
+    bool m_prefetchForCensus = false;
+    bool m_prefetchForForeground = false;
 
     CensusInput m_input;                                 // Facts: every window known
     std::unordered_map<WindowHandle, Tracked> m_windows; // same keys as m_input.Facts

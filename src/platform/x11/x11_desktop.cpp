@@ -11,8 +11,10 @@
 #include <xcb/xinput.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <stdexcept>
 #include <type_traits>
 #include <unordered_map>
@@ -252,6 +254,9 @@ struct X11Desktop::Impl
     std::unique_ptr<X11Connection> conn;
     std::unique_ptr<x11::WindowCache> cache;
     bool wakeNeeded = false;
+    // The pointer fetched with the idle time, served once while fresh.
+    std::optional<ScreenPoint> prefetchedPointer;
+    std::chrono::steady_clock::time_point pointerAt;
     KeystrokeHandler keyHandler;
     bool hookActive = false;
     std::uint64_t pendingKeys = 0;
@@ -319,13 +324,29 @@ std::int64_t X11Desktop::TickCountMs()
 
 std::uint32_t X11Desktop::IdleSeconds()
 {
-    return m_impl->Run([](X11Connection& c) -> std::uint32_t {
-        if (!c.HasScreenSaverExtension()) {
-            return 0;
+    return m_impl->Run([this](X11Connection& c) -> std::uint32_t {
+        // The tick asks for the idle time first; the root's children and the
+        // pointer come in the same round trip for the census, foreground and
+        // hint check that follow it.
+        xcb_screensaver_query_info_cookie_t infoCookie {};
+        if (c.HasScreenSaverExtension()) {
+            infoCookie = xcb_screensaver_query_info(c.Get(), c.Root());
         }
-        const auto info
-            = x11::TakeReply(c.Get(), xcb_screensaver_query_info_reply, xcb_screensaver_query_info(c.Get(), c.Root()));
-        return info ? info->ms_since_user_input / 1000 : 0;
+        const auto treeCookie = m_impl->cache->RequestTree();
+        const auto pointerCookie = xcb_query_pointer(c.Get(), c.Root());
+        std::uint32_t idle = 0;
+        if (c.HasScreenSaverExtension()) {
+            const auto info = x11::TakeReply(c.Get(), xcb_screensaver_query_info_reply, infoCookie);
+            idle = info ? info->ms_since_user_input / 1000 : 0;
+        }
+        m_impl->cache->TakePrefetchedTree(treeCookie);
+        const auto pointer = x11::TakeReply(c.Get(), xcb_query_pointer_reply, pointerCookie);
+        m_impl->prefetchedPointer.reset();
+        if (pointer) {
+            m_impl->prefetchedPointer = ScreenPoint {pointer->root_x, pointer->root_y};
+            m_impl->pointerAt = std::chrono::steady_clock::now();
+        }
+        return idle;
     });
 }
 
@@ -373,7 +394,11 @@ void X11Desktop::SetPowerHandler(PowerHandler onPower)
 
 ScreenPoint X11Desktop::GetCursorPos()
 {
-    return m_impl->Run([](X11Connection& c) {
+    return m_impl->Run([this](X11Connection& c) {
+        if (auto fetched = std::exchange(m_impl->prefetchedPointer, std::nullopt);
+            fetched && std::chrono::steady_clock::now() - m_impl->pointerAt < x11::WindowCache::kPrefetchLife) {
+            return *fetched;
+        }
         const auto pointer = x11::TakeReply(c.Get(), xcb_query_pointer_reply, xcb_query_pointer(c.Get(), c.Root()));
         return pointer ? ScreenPoint {pointer->root_x, pointer->root_y} : ScreenPoint {};
     });
