@@ -9,6 +9,8 @@
 #include "storage/settings_file.h"
 #include "support/temp_dir.h"
 
+#include "gui_fixture.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 
@@ -114,25 +116,9 @@ public:
     bool IsAutoStart() const override { return false; }
 };
 
-class NoHttp final : public HttpGetter
-{
-public:
-    std::string StatusLine(const HttpRequest&, const std::atomic<bool>&) override { return {}; }
-};
-
-class ApplicationEventsTest : public ::testing::Test
+class ApplicationEventsTest : public test::GuiTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "tests_gui";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) {
-            new QApplication(argc, argv);
-        }
-    }
-
     AppEnvironment Environment()
     {
         test::WriteFile(dir.File("tallyhourlite.ini"), "[main]\nFirstLaunch=0\nSplashOn=0\nAutoRun=0\nSoundOn=0\n");
@@ -145,7 +131,7 @@ protected:
         env.AutoRun = &autoStart;
         env.Proxy = &proxy;
         env.Threads = &threads;
-        env.Http = std::make_shared<NoHttp>();
+        env.Http = std::make_shared<test::NoHttp>();
         env.Settings = std::make_unique<IniSettings>(dir.File("tallyhourlite.ini"));
         return env;
     }

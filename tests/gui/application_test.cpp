@@ -34,12 +34,6 @@ public:
     bool registered = false;
 };
 
-class NoHttp final : public HttpGetter
-{
-public:
-    std::string StatusLine(const HttpRequest&, const std::atomic<bool>&) override { return {}; }
-};
-
 // Closes the next modal dialog the way the user's Cancel would.
 void CancelNextDialog()
 {
@@ -69,7 +63,7 @@ protected:
         env.AutoRun = &autoStart;
         env.Proxy = &proxy;
         env.Threads = &threads;
-        env.Http = std::make_shared<NoHttp>();
+        env.Http = std::make_shared<test::NoHttp>();
         env.Settings = std::move(memory);
         env.SplashMs = 0;
         app = std::make_unique<Application>(std::move(env));

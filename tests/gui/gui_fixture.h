@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/http_getter.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -19,6 +21,13 @@ protected:
             new QApplication(argc, argv);
         }
     }
+};
+
+// An HTTP getter that never answers, for applications built in tests.
+class NoHttp final : public HttpGetter
+{
+public:
+    std::string StatusLine(const HttpRequest&, const std::atomic<bool>&) override { return {}; }
 };
 
 } // namespace tally::test
