@@ -51,12 +51,18 @@ public:
             if (!m_list->Exposed(r)) {
                 return;
             }
+            if (n > 0 && m_list->ClockText().Draw(*p, r, text)) {
+                return;
+            }
             // Cut at the right edge with an ellipsis; '&' stays literal.
             p->drawText(r,
                         Qt::AlignLeft | Qt::TextSingleLine,
                         m_list->RowMetrics().elidedText(QString::fromStdString(text), Qt::ElideRight, r.width()));
         };
-        line(0, row.Name);
+        if (m_list->Exposed(parts.Lines[0])) {
+            p->drawStaticText(parts.Lines[0].topLeft(),
+                              m_list->NameLine(index.row(), row.Name, parts.Lines[0].width()));
+        }
         line(1, row.ActiveText);
         if (row.BackgroundLine) {
             line(2, *row.BackgroundLine);
@@ -156,6 +162,33 @@ TimerListView::RowParts TimerListView::PartsOf(const QRect& cell) const
     return parts;
 }
 
+const ClockTextPainter& TimerListView::ClockText() const
+{
+    // Shaped on the first paint, not at start-up: a session spent in the
+    // tray never needs it.
+    if (!m_clockText) {
+        m_clockText.emplace(m_font);
+    }
+    return *m_clockText;
+}
+
+QStaticText TimerListView::NameLine(int row, const std::string& name, int width) const
+{
+    // A time line painted again overlaps the name's line by a few pixels, so
+    // the name is drawn on every tick: laid out once, while it stays the same.
+    NameShown fresh;
+    NameShown& shown
+        = row >= 0 && static_cast<std::size_t>(row) < m_names.size() ? m_names[static_cast<std::size_t>(row)] : fresh;
+    if (shown.Width != width || shown.Text != name) {
+        shown.Text = name;
+        shown.Width = width;
+        // Cut at the right edge with an ellipsis; '&' stays literal.
+        shown.Layout.setText(m_metrics.elidedText(QString::fromStdString(name), Qt::ElideRight, width));
+        shown.Layout.setTextFormat(Qt::PlainText);
+    }
+    return shown.Layout;
+}
+
 bool TimerListView::Exposed(const QRect& rect) const
 {
     return !m_painting || m_paintRegion.intersects(rect);
@@ -177,6 +210,7 @@ void TimerListView::RepaintChangedRows()
         return;
     }
     const QRect sight = viewport()->rect();
+    QRegion changed;
     const int rows = std::min(count(), static_cast<int>(m_shown.size()));
     for (int i = 0; i < rows; ++i) {
         const TMyTimer* timer = TimerOf(item(i));
@@ -191,9 +225,8 @@ void TimerListView::RepaintChangedRows()
         }
         // Most ticks change one time line of a row: only the parts that
         // changed are painted again.
-        QRegion changed;
         if (!shown) {
-            changed = rect;
+            changed += rect;
         } else {
             const RowParts parts = PartsOf(rect);
             const auto add = [&](bool differs, const QRect& part) {
@@ -208,7 +241,11 @@ void TimerListView::RepaintChangedRows()
             add(shown->Mark != view.Mark, parts.Mark);
         }
         shown = std::move(view);
-        viewport()->update(changed);
+    }
+    // All rows in one paint, at once: a posted update would wake the event
+    // loop once more only to paint what is known now.
+    if (!changed.isEmpty()) {
+        viewport()->repaint(changed);
     }
 }
 
@@ -231,6 +268,7 @@ void TimerListView::RowPainted(int row, const TimerRowView& view, const QRect& r
 void TimerListView::SetTimers(const std::vector<TMyTimer*>& timers)
 {
     m_shown.assign(timers.size(), std::nullopt);
+    m_names.assign(timers.size(), {});
     setUpdatesEnabled(false);
     clear();
     for (TMyTimer* timer : timers) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/clock_text.h"
 #include "view/timer_row.h"
 
 #include <QFont>
@@ -7,6 +8,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QRegion>
+#include <QStaticText>
 
 #include <functional>
 #include <optional>
@@ -54,6 +56,11 @@ public:
     bool Exposed(const QRect& rect) const;
     const QFont& RowFont() const { return m_font; }
     const QFontMetrics& RowMetrics() const { return m_metrics; }
+    // The name line of a row, cut to width; laid out again only when the
+    // name or the width changes.
+    QStaticText NameLine(int row, const std::string& name, int width) const;
+    // Draws the time lines without shaping them anew.
+    const ClockTextPainter& ClockText() const;
     const QPixmap& StopwatchIcon() const { return m_stopwatch; }
     const QPixmap& GreenDot() const { return m_greenDot; }
     const QPixmap& YellowDot() const { return m_yellowDot; }
@@ -72,6 +79,14 @@ private:
     QPixmap m_yellowDot;
     QFont m_font;
     QFontMetrics m_metrics;
+    mutable std::optional<ClockTextPainter> m_clockText;
+    struct NameShown
+    {
+        std::string Text;
+        int Width = -1;
+        QStaticText Layout;
+    };
+    mutable std::vector<NameShown> m_names; // by row
     bool m_painting = false;
     QRegion m_paintRegion;
 };

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QFont>
+#include <QGlyphRun>
+#include <QRawFont>
+
+#include <array>
+#include <string_view>
+
+class QPainter;
+class QRect;
+
+namespace tally {
+
+// Draws clock readings ("12:05:09", "-0:00:01") from glyphs shaped once, as
+// the general text path would draw them: the list repaints several of them
+// every second, and shaping each anew is most of a repaint's cost. Used only
+// when this font shapes every pair of these characters as the characters
+// alone (no kerning, no ligatures); otherwise Draw always declines.
+class ClockTextPainter
+{
+public:
+    explicit ClockTextPainter(const QFont& font);
+
+    // Draws text at the top left of rect, as QPainter::drawText with
+    // Qt::AlignLeft | Qt::TextSingleLine would. False, with nothing drawn,
+    // when the text has another character or is wider than rect: the caller
+    // draws it the general way.
+    bool Draw(QPainter& painter, const QRect& rect, std::string_view text) const;
+    bool Usable() const { return m_usable; }
+
+private:
+    static constexpr std::string_view kCharacters = "0123456789:-";
+    static constexpr int kMaxLength = 24;
+
+    int Slot(char c) const;
+
+    bool m_usable = false;
+    QRawFont m_rawFont;
+    qreal m_baseline = 0;
+    std::array<quint32, kCharacters.size()> m_glyphs {};
+    std::array<qreal, kCharacters.size()> m_advances {};
+};
+
+} // namespace tally
