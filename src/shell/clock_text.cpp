@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QTextLayout>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace tally {
@@ -62,6 +64,17 @@ ClockTextPainter::ClockTextPainter(const QFont& font)
     }
     m_rawFont = reference->rawFont();
     m_baseline = at.front().y();
+    qreal left = 0;
+    qreal right = 0;
+    for (std::size_t i = 0; i < kCharacters.size(); ++i) {
+        const QRectF ink = m_rawFont.boundingRect(m_glyphs[i]);
+        left = std::max(left, -ink.left());
+        right = std::max(right, ink.right() - m_advances[i]);
+    }
+    // One pixel more each side for the antialiased edge of a glyph placed at
+    // a fraction of a pixel.
+    m_reachLeft = static_cast<int>(std::ceil(left)) + 1;
+    m_reachRight = static_cast<int>(std::ceil(right)) + 1;
     m_usable = true;
 }
 
@@ -69,6 +82,44 @@ int ClockTextPainter::Slot(char c) const
 {
     const std::size_t at = kCharacters.find(c);
     return at == std::string_view::npos ? -1 : static_cast<int>(at);
+}
+
+std::optional<qreal> ClockTextPainter::Advance(std::string_view text, std::size_t length) const
+{
+    if (!m_usable || text.empty() || text.size() > kMaxLength) {
+        return std::nullopt;
+    }
+    qreal x = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int slot = Slot(text[i]);
+        if (slot < 0) {
+            return std::nullopt;
+        }
+        if (i < length) {
+            x += m_advances[static_cast<std::size_t>(slot)];
+        }
+    }
+    return x;
+}
+
+std::optional<std::pair<int, int>>
+ClockTextPainter::ChangedSpan(std::string_view before, std::string_view after, int width) const
+{
+    const std::optional<qreal> wholeBefore = Advance(before, before.size());
+    const std::optional<qreal> wholeAfter = Advance(after, after.size());
+    // Too wide, a text is cut by the general path: anything may change.
+    if (!wholeBefore || !wholeAfter || *wholeBefore > width || *wholeAfter > width) {
+        return std::nullopt;
+    }
+    const auto differ = std::mismatch(before.begin(), before.end(), after.begin(), after.end());
+    const auto same = static_cast<std::size_t>(differ.first - before.begin());
+    if (same == before.size() && same == after.size()) {
+        return std::pair {0, 0};
+    }
+    const qreal from = *Advance(before, same);
+    const int left = std::max(0, static_cast<int>(std::floor(from)) - m_reachLeft);
+    const int right = std::min(width, static_cast<int>(std::ceil(std::max(*wholeBefore, *wholeAfter))) + m_reachRight);
+    return std::pair {left, std::max(left, right)};
 }
 
 bool ClockTextPainter::Draw(QPainter& painter, const QRect& rect, std::string_view text) const

@@ -5,7 +5,9 @@
 #include <QRawFont>
 
 #include <array>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 class QPainter;
 class QRect;
@@ -29,17 +31,32 @@ public:
     bool Draw(QPainter& painter, const QRect& rect, std::string_view text) const;
     bool Usable() const { return m_usable; }
 
+    // Where a line of the given width that Draw drew changes when its text
+    // goes from before to after: from the first glyph that differs to the
+    // end of the longer text, widened by how far this font's glyphs reach
+    // beyond their advances; in pixels from the line's left, within the
+    // line. Empty when Draw would decline either text (the whole line may
+    // change then).
+    std::optional<std::pair<int, int>> ChangedSpan(std::string_view before, std::string_view after, int width) const;
+
 private:
     static constexpr std::string_view kCharacters = "0123456789:-";
     static constexpr int kMaxLength = 24;
 
     int Slot(char c) const;
+    // The advance of the text's first `length` characters; empty when Draw
+    // would decline the text.
+    std::optional<qreal> Advance(std::string_view text, std::size_t length) const;
 
     bool m_usable = false;
     QRawFont m_rawFont;
     qreal m_baseline = 0;
     std::array<quint32, kCharacters.size()> m_glyphs {};
     std::array<qreal, kCharacters.size()> m_advances {};
+    // How far any glyph's ink reaches left of its origin and right of its
+    // advance, in whole pixels.
+    int m_reachLeft = 0;
+    int m_reachRight = 0;
 };
 
 } // namespace tally

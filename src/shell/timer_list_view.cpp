@@ -235,8 +235,22 @@ void TimerListView::RepaintChangedRows()
                 }
             };
             add(shown->Name != view.Name, parts.Lines[0]);
-            add(shown->ActiveText != view.ActiveText, parts.Lines[1]);
-            add(shown->BackgroundLine != view.BackgroundLine, parts.Lines[2]);
+            // A ticking time changes its last digits only.
+            const auto addTime = [&](const std::string& before, const std::string& after, const QRect& line) {
+                if (before == after) {
+                    return;
+                }
+                const auto span = ClockText().ChangedSpan(before, after, line.width());
+                changed += span
+                               ? QRect(line.left() + span->first, line.top(), span->second - span->first, line.height())
+                               : line;
+            };
+            addTime(shown->ActiveText, view.ActiveText, parts.Lines[1]);
+            if (shown->BackgroundLine && view.BackgroundLine) {
+                addTime(*shown->BackgroundLine, *view.BackgroundLine, parts.Lines[2]);
+            } else {
+                add(shown->BackgroundLine != view.BackgroundLine, parts.Lines[2]);
+            }
             add(shown->ColorBar != view.ColorBar, parts.Bar);
             add(shown->Mark != view.Mark, parts.Mark);
         }

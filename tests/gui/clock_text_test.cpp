@@ -56,6 +56,55 @@ TEST_F(ClockText, DrawsClockReadingsAsTheGeneralTextPathDoes)
     }
 }
 
+// A tick repaints only the span of a time line that changes; every pixel
+// that differs between the two readings must lie inside it.
+TEST_F(ClockText, ChangedSpanHoldsEveryChangedPixelAndLittleMore)
+{
+    const ClockTextPainter clock(font);
+    if (!clock.Usable()) {
+        GTEST_SKIP() << "this machine's font kerns clock characters";
+    }
+    const auto drawn = [&](const char* text) {
+        QImage image = Blank(QImage::Format_RGB32);
+        QPainter p(&image);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        EXPECT_TRUE(clock.Draw(p, rect, text));
+        return image;
+    };
+    const std::pair<const char*, const char*> steps[] = {
+        {"0:00:22", "0:00:23"},
+        {"0:00:09", "0:00:10"},
+        {"0:59:59", "1:00:00"},
+        {"9:59:59", "10:00:00"},
+        {"13:59:59", "0:00:01"},
+        {"-0:00:01", "0:00:00"},
+    };
+    for (const auto& [before, after] : steps) {
+        const auto span = clock.ChangedSpan(before, after, rect.width());
+        ASSERT_TRUE(span) << before;
+        const QImage a = drawn(before);
+        const QImage b = drawn(after);
+        for (int x = 0; x < a.width(); ++x) {
+            bool differs = false;
+            for (int y = 0; y < a.height(); ++y) {
+                differs = differs || a.pixel(x, y) != b.pixel(x, y);
+            }
+            if (differs) {
+                EXPECT_GE(x, rect.left() + span->first) << before << " to " << after;
+                EXPECT_LT(x, rect.left() + span->second) << before << " to " << after;
+            }
+        }
+    }
+    // One digit changing repaints about one digit, not the line.
+    const auto second = clock.ChangedSpan("0:00:22", "0:00:23", rect.width());
+    EXPECT_LT(second->second - second->first, 16);
+    EXPECT_EQ(clock.ChangedSpan("1:00:00", "1:00:00", rect.width()), std::make_pair(0, 0));
+    // Text drawn the general way may change anywhere.
+    EXPECT_FALSE(clock.ChangedSpan("0:00:22", "Mail", rect.width()));
+    EXPECT_FALSE(clock.ChangedSpan("0:00:22", "0:00:23", 20));
+}
+
 TEST_F(ClockText, DeclinesOtherTextAndTextTooWideWithoutDrawing)
 {
     const ClockTextPainter clock(font);

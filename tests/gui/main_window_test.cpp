@@ -130,6 +130,17 @@ TEST_F(Gui, ListRepaintedByPartsShowsWhatAFullRepaintShows)
     partly = shown();
     EXPECT_EQ(partly, afterFullRepaint()) << "background time";
 
+    // A ticking time repaints its last digits only: one, then two, then a
+    // longer text, then (today's time after midnight) a shorter one.
+    for (std::int64_t seconds : {1, 3, 10, 3600 * 10, 3600 * 13}) {
+        clock.AdvanceSeconds(seconds);
+        model.Timers[0].IncActiveTime(clock.Read());
+        model.Timers[1].IncBackgroundTime(clock.Read());
+        window.RepaintList();
+        partly = shown();
+        EXPECT_EQ(partly, afterFullRepaint()) << "ticking on " << seconds << " s";
+    }
+
     model.Timers[2].Enabled = false;
     window.RepaintList();
     partly = shown();
