@@ -66,15 +66,21 @@ ClockTextPainter::ClockTextPainter(const QFont& font)
     m_baseline = at.front().y();
     qreal left = 0;
     qreal right = 0;
+    qreal top = 0;
+    qreal bottom = 0;
     for (std::size_t i = 0; i < kCharacters.size(); ++i) {
         const QRectF ink = m_rawFont.boundingRect(m_glyphs[i]);
         left = std::max(left, -ink.left());
         right = std::max(right, ink.right() - m_advances[i]);
+        top = std::min(top, ink.top());
+        bottom = std::max(bottom, ink.bottom());
     }
     // One pixel more each side for the antialiased edge of a glyph placed at
     // a fraction of a pixel.
     m_reachLeft = static_cast<int>(std::ceil(left)) + 1;
     m_reachRight = static_cast<int>(std::ceil(right)) + 1;
+    m_inkTop = static_cast<int>(std::floor(m_baseline + top)) - 1;
+    m_inkBottom = static_cast<int>(std::ceil(m_baseline + bottom)) + 1;
     m_usable = true;
 }
 
@@ -102,24 +108,24 @@ std::optional<qreal> ClockTextPainter::Advance(std::string_view text, std::size_
     return x;
 }
 
-std::optional<std::pair<int, int>>
-ClockTextPainter::ChangedSpan(std::string_view before, std::string_view after, int width) const
+std::optional<QRect>
+ClockTextPainter::ChangedRect(std::string_view before, std::string_view after, const QRect& rect) const
 {
     const std::optional<qreal> wholeBefore = Advance(before, before.size());
     const std::optional<qreal> wholeAfter = Advance(after, after.size());
     // Too wide, a text is cut by the general path: anything may change.
-    if (!wholeBefore || !wholeAfter || *wholeBefore > width || *wholeAfter > width) {
+    if (!wholeBefore || !wholeAfter || *wholeBefore > rect.width() || *wholeAfter > rect.width()) {
         return std::nullopt;
     }
     const auto differ = std::mismatch(before.begin(), before.end(), after.begin(), after.end());
     const auto same = static_cast<std::size_t>(differ.first - before.begin());
     if (same == before.size() && same == after.size()) {
-        return std::pair {0, 0};
+        return QRect();
     }
     const qreal from = *Advance(before, same);
-    const int left = std::max(0, static_cast<int>(std::floor(from)) - m_reachLeft);
-    const int right = std::min(width, static_cast<int>(std::ceil(std::max(*wholeBefore, *wholeAfter))) + m_reachRight);
-    return std::pair {left, std::max(left, right)};
+    const int left = static_cast<int>(std::floor(from)) - m_reachLeft;
+    const int right = static_cast<int>(std::ceil(std::max(*wholeBefore, *wholeAfter))) + m_reachRight;
+    return QRect(rect.left() + left, rect.top() + m_inkTop, right - left, m_inkBottom - m_inkTop).intersected(rect);
 }
 
 bool ClockTextPainter::Draw(QPainter& painter, const QRect& rect, std::string_view text) const

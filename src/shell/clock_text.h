@@ -3,14 +3,13 @@
 #include <QFont>
 #include <QGlyphRun>
 #include <QRawFont>
+#include <QRect>
 
 #include <array>
 #include <optional>
 #include <string_view>
-#include <utility>
 
 class QPainter;
-class QRect;
 
 namespace tally {
 
@@ -31,13 +30,13 @@ public:
     bool Draw(QPainter& painter, const QRect& rect, std::string_view text) const;
     bool Usable() const { return m_usable; }
 
-    // Where a line of the given width that Draw drew changes when its text
-    // goes from before to after: from the first glyph that differs to the
-    // end of the longer text, widened by how far this font's glyphs reach
-    // beyond their advances; in pixels from the line's left, within the
-    // line. Empty when Draw would decline either text (the whole line may
-    // change then).
-    std::optional<std::pair<int, int>> ChangedSpan(std::string_view before, std::string_view after, int width) const;
+    // Where a line that Draw drew in rect changes when its text goes from
+    // before to after: from the first glyph that differs to the end of the
+    // longer text, and from the top to the bottom of this font's ink for
+    // these characters, widened by the ink's reach beyond the glyphs'
+    // advances; within rect. Empty when Draw would decline either text (the
+    // whole line may change then); an empty rectangle when nothing changes.
+    std::optional<QRect> ChangedRect(std::string_view before, std::string_view after, const QRect& rect) const;
 
 private:
     static constexpr std::string_view kCharacters = "0123456789:-";
@@ -54,9 +53,11 @@ private:
     std::array<quint32, kCharacters.size()> m_glyphs {};
     std::array<qreal, kCharacters.size()> m_advances {};
     // How far any glyph's ink reaches left of its origin and right of its
-    // advance, in whole pixels.
+    // advance, and its rows from the line's top, in whole pixels.
     int m_reachLeft = 0;
     int m_reachRight = 0;
+    int m_inkTop = 0;
+    int m_inkBottom = 0; // one past
 };
 
 } // namespace tally

@@ -240,10 +240,7 @@ void TimerListView::RepaintChangedRows()
                 if (before == after) {
                     return;
                 }
-                const auto span = ClockText().ChangedSpan(before, after, line.width());
-                changed += span
-                               ? QRect(line.left() + span->first, line.top(), span->second - span->first, line.height())
-                               : line;
+                changed += ClockText().ChangedRect(before, after, line).value_or(line);
             };
             addTime(shown->ActiveText, view.ActiveText, parts.Lines[1]);
             if (shown->BackgroundLine && view.BackgroundLine) {

@@ -58,7 +58,7 @@ TEST_F(ClockText, DrawsClockReadingsAsTheGeneralTextPathDoes)
 
 // A tick repaints only the span of a time line that changes; every pixel
 // that differs between the two readings must lie inside it.
-TEST_F(ClockText, ChangedSpanHoldsEveryChangedPixelAndLittleMore)
+TEST_F(ClockText, ChangedRectHoldsEveryChangedPixelAndLittleMore)
 {
     const ClockTextPainter clock(font);
     if (!clock.Usable()) {
@@ -81,28 +81,28 @@ TEST_F(ClockText, ChangedSpanHoldsEveryChangedPixelAndLittleMore)
         {"-0:00:01", "0:00:00"},
     };
     for (const auto& [before, after] : steps) {
-        const auto span = clock.ChangedSpan(before, after, rect.width());
-        ASSERT_TRUE(span) << before;
+        const auto changed = clock.ChangedRect(before, after, rect);
+        ASSERT_TRUE(changed) << before;
+        EXPECT_TRUE(rect.contains(*changed)) << before;
         const QImage a = drawn(before);
         const QImage b = drawn(after);
-        for (int x = 0; x < a.width(); ++x) {
-            bool differs = false;
-            for (int y = 0; y < a.height(); ++y) {
-                differs = differs || a.pixel(x, y) != b.pixel(x, y);
-            }
-            if (differs) {
-                EXPECT_GE(x, rect.left() + span->first) << before << " to " << after;
-                EXPECT_LT(x, rect.left() + span->second) << before << " to " << after;
+        for (int y = 0; y < a.height(); ++y) {
+            for (int x = 0; x < a.width(); ++x) {
+                if (a.pixel(x, y) != b.pixel(x, y)) {
+                    EXPECT_TRUE(changed->contains(x, y)) << before << " to " << after << " at " << x << "," << y;
+                }
             }
         }
     }
-    // One digit changing repaints about one digit, not the line.
-    const auto second = clock.ChangedSpan("0:00:22", "0:00:23", rect.width());
-    EXPECT_LT(second->second - second->first, 16);
-    EXPECT_EQ(clock.ChangedSpan("1:00:00", "1:00:00", rect.width()), std::make_pair(0, 0));
+    // One digit changing repaints about one digit, and not the rows of the
+    // line that a neighbouring line's rectangle shares.
+    const auto second = clock.ChangedRect("0:00:22", "0:00:23", rect);
+    EXPECT_LT(second->width(), 16);
+    EXPECT_LT(second->height(), rect.height());
+    EXPECT_TRUE(clock.ChangedRect("1:00:00", "1:00:00", rect)->isEmpty());
     // Text drawn the general way may change anywhere.
-    EXPECT_FALSE(clock.ChangedSpan("0:00:22", "Mail", rect.width()));
-    EXPECT_FALSE(clock.ChangedSpan("0:00:22", "0:00:23", 20));
+    EXPECT_FALSE(clock.ChangedRect("0:00:22", "Mail", rect));
+    EXPECT_FALSE(clock.ChangedRect("0:00:22", "0:00:23", QRect(0, 0, 20, 14)));
 }
 
 TEST_F(ClockText, DeclinesOtherTextAndTextTooWideWithoutDrawing)

@@ -31,6 +31,17 @@ TEST_F(X11Test, IdleSecondsFallAfterInputAndCursorFollowsThePointer)
     const ScreenPoint where = desktop->GetCursorPos();
     EXPECT_EQ(where.X, 123);
     EXPECT_EQ(where.Y, 45);
+
+    // The position asked for with the idle time serves one call; the next
+    // asks again. Asked for twice before it was read, the later one serves.
+    ASSERT_EQ(rig->Xdotool({"mousemove", "200", "60"}), 0);
+    EXPECT_EQ(desktop->GetCursorPos().X, 200);
+    desktop->IdleSeconds();
+    ASSERT_EQ(rig->Xdotool({"mousemove", "300", "70"}), 0);
+    desktop->IdleSeconds();
+    EXPECT_EQ(desktop->GetCursorPos().X, 300);
+    ASSERT_EQ(rig->Xdotool({"mousemove", "310", "70"}), 0);
+    EXPECT_EQ(desktop->GetCursorPos().X, 310);
 }
 
 TEST_F(X11Test, TickCountIsBootTimeInMilliseconds)

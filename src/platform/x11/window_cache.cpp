@@ -110,26 +110,44 @@ void WindowCache::StoreTree(const xcb_query_tree_reply_t* tree)
     }
 }
 
-xcb_query_tree_cookie_t WindowCache::RequestTree()
+WindowCache::~WindowCache()
 {
-    return xcb_query_tree(m_conn.Get(), m_conn.Root());
+    DiscardPendingTree();
 }
 
-void WindowCache::TakePrefetchedTree(xcb_query_tree_cookie_t cookie)
+void WindowCache::DiscardPendingTree()
 {
-    const auto tree = TakeReply(m_conn.Get(), xcb_query_tree_reply, cookie);
-    StoreTree(tree.get());
+    if (m_pendingTree) {
+        xcb_discard_reply(m_conn.Get(), m_pendingTree->sequence);
+        m_pendingTree.reset();
+    }
+}
+
+void WindowCache::PrefetchTree()
+{
+    DiscardPendingTree();
+    m_pendingTree = xcb_query_tree(m_conn.Get(), m_conn.Root());
     m_prefetchedAt = std::chrono::steady_clock::now();
-    m_prefetchForCensus = tree != nullptr;
-    m_prefetchForForeground = tree != nullptr;
+    m_prefetchForCensus = true;
+    m_prefetchForForeground = true;
 }
 
 void WindowCache::Sync(bool& prefetched)
 {
-    // A prefetched answer serves once, and only while it is fresh.
+    // A prefetched answer serves once, and only while it is fresh; the first
+    // of its users reads it.
     const bool use
         = std::exchange(prefetched, false) && std::chrono::steady_clock::now() - m_prefetchedAt < kPrefetchLife;
-    if (!use) {
+    bool stored = use && !m_pendingTree;
+    if (use && m_pendingTree) {
+        const auto tree = TakeReply(m_conn.Get(), xcb_query_tree_reply, *std::exchange(m_pendingTree, std::nullopt));
+        if (tree) {
+            StoreTree(tree.get());
+            stored = true;
+        }
+    }
+    if (!stored) {
+        DiscardPendingTree();
         xcb_connection_t* c = m_conn.Get();
         const auto tree = TakeReply(c, xcb_query_tree_reply, xcb_query_tree(c, m_conn.Root()));
         StoreTree(tree.get());

@@ -31,6 +31,7 @@ public:
     // drain: reads the events XCB holds without waiting, handing each to
     // HandleEvent. Selects property changes on the root (no round trip).
     WindowCache(X11Connection& conn, std::function<void()> drain);
+    ~WindowCache();
     WindowCache(const WindowCache&) = delete;
     WindowCache& operator=(const WindowCache&) = delete;
 
@@ -40,11 +41,12 @@ public:
     const CensusInput& Refresh();
 
     // Lets a call that goes to the server anyway (the idle time, at the start
-    // of every tick) fetch the root's children too: the census and the
+    // of every tick) ask for the root's children too: the census and the
     // foreground query that follow within kPrefetchLife use that answer once
-    // instead of a round trip of their own.
-    xcb_query_tree_cookie_t RequestTree();
-    void TakePrefetchedTree(xcb_query_tree_cookie_t cookie);
+    // instead of a round trip of their own. The answer is read only when
+    // one of them needs it, by when it has mostly arrived: the server sends
+    // each reply on its own, and every reply waited for wakes the caller.
+    void PrefetchTree();
     static constexpr std::chrono::milliseconds kPrefetchLife {20};
 
     // The active window as the window manager reports it, when one runs and
@@ -79,6 +81,7 @@ private:
     static constexpr unsigned kAllRoot = 15;
 
     void Sync(bool& prefetched);
+    void DiscardPendingTree();
     void StoreTree(const xcb_query_tree_reply_t* tree);
     void FetchMissing();
     bool FetchPass();
@@ -98,6 +101,7 @@ private:
     std::optional<std::uint32_t> m_active;
 
     std::chrono::steady_clock::time_point m_prefetchedAt;
+    std::optional<xcb_query_tree_cookie_t> m_pendingTree; // asked for, not read yet
     bool m_prefetchForCensus = false;
     bool m_prefetchForForeground = false;
 

@@ -98,6 +98,7 @@ struct X11Desktop::Impl
     {
         if (conn) {
             epoll_ctl(epoll.Get(), EPOLL_CTL_DEL, conn->Descriptor(), nullptr);
+            DiscardPendingPointer();
             cache.reset();
             conn.reset();
         }
@@ -254,9 +255,18 @@ struct X11Desktop::Impl
     std::unique_ptr<X11Connection> conn;
     std::unique_ptr<x11::WindowCache> cache;
     bool wakeNeeded = false;
-    // The pointer fetched with the idle time, served once while fresh.
-    std::optional<ScreenPoint> prefetchedPointer;
+    // The pointer asked for with the idle time, read once while fresh; it
+    // belongs to the connection it was asked on.
+    std::optional<xcb_query_pointer_cookie_t> pendingPointer;
     std::chrono::steady_clock::time_point pointerAt;
+
+    void DiscardPendingPointer()
+    {
+        if (pendingPointer && conn) {
+            xcb_discard_reply(conn->Get(), pendingPointer->sequence);
+        }
+        pendingPointer.reset();
+    }
     KeystrokeHandler keyHandler;
     bool hookActive = false;
     std::uint64_t pendingKeys = 0;
@@ -332,19 +342,16 @@ std::uint32_t X11Desktop::IdleSeconds()
         if (c.HasScreenSaverExtension()) {
             infoCookie = xcb_screensaver_query_info(c.Get(), c.Root());
         }
-        const auto treeCookie = m_impl->cache->RequestTree();
-        const auto pointerCookie = xcb_query_pointer(c.Get(), c.Root());
+        // Only the idle time is waited for here; the other two answers are
+        // read by the calls that use them.
+        m_impl->cache->PrefetchTree();
+        m_impl->DiscardPendingPointer();
+        m_impl->pendingPointer = xcb_query_pointer(c.Get(), c.Root());
+        m_impl->pointerAt = std::chrono::steady_clock::now();
         std::uint32_t idle = 0;
         if (c.HasScreenSaverExtension()) {
             const auto info = x11::TakeReply(c.Get(), xcb_screensaver_query_info_reply, infoCookie);
             idle = info ? info->ms_since_user_input / 1000 : 0;
-        }
-        m_impl->cache->TakePrefetchedTree(treeCookie);
-        const auto pointer = x11::TakeReply(c.Get(), xcb_query_pointer_reply, pointerCookie);
-        m_impl->prefetchedPointer.reset();
-        if (pointer) {
-            m_impl->prefetchedPointer = ScreenPoint {pointer->root_x, pointer->root_y};
-            m_impl->pointerAt = std::chrono::steady_clock::now();
         }
         return idle;
     });
@@ -395,10 +402,15 @@ void X11Desktop::SetPowerHandler(PowerHandler onPower)
 ScreenPoint X11Desktop::GetCursorPos()
 {
     return m_impl->Run([this](X11Connection& c) {
-        if (auto fetched = std::exchange(m_impl->prefetchedPointer, std::nullopt);
-            fetched && std::chrono::steady_clock::now() - m_impl->pointerAt < x11::WindowCache::kPrefetchLife) {
-            return *fetched;
+        if (m_impl->pendingPointer
+            && std::chrono::steady_clock::now() - m_impl->pointerAt < x11::WindowCache::kPrefetchLife) {
+            const auto pointer = x11::TakeReply(
+                c.Get(), xcb_query_pointer_reply, *std::exchange(m_impl->pendingPointer, std::nullopt));
+            if (pointer) {
+                return ScreenPoint {pointer->root_x, pointer->root_y};
+            }
         }
+        m_impl->DiscardPendingPointer();
         const auto pointer = x11::TakeReply(c.Get(), xcb_query_pointer_reply, xcb_query_pointer(c.Get(), c.Root()));
         return pointer ? ScreenPoint {pointer->root_x, pointer->root_y} : ScreenPoint {};
     });
