@@ -45,10 +45,8 @@ MainWindow::MainWindow(TimeModel& model, TBrisvaleLog& log, std::function<TDateT
     m_list = new TimerListView(this);
     m_list->setGeometry(kListRect);
     m_list->SetRowSource([this](const TMyTimer& timer) {
-        ListOptions options;
-        options.ShowTodayTime = OptionChecked(MenuOption::ShowTodayTime);
-        options.ShowColor = OptionChecked(MenuOption::ShowColor);
-        return MakeTimerRow(timer, options, m_now());
+        const RowBatch batch = m_rowBatch ? *m_rowBatch : CurrentRowBatch();
+        return MakeTimerRow(timer, batch.Options, batch.Now);
     });
     m_list->viewport()->installEventFilter(this);
     m_list->installEventFilter(this);
@@ -290,8 +288,24 @@ void MainWindow::Draw()
     m_list->SetTimers(tally::Draw(m_model, m_log));
 }
 
+MainWindow::RowBatch MainWindow::CurrentRowBatch() const
+{
+    RowBatch batch;
+    batch.Options.ShowTodayTime = OptionChecked(MenuOption::ShowTodayTime);
+    batch.Options.ShowColor = OptionChecked(MenuOption::ShowColor);
+    batch.Now = m_now();
+    return batch;
+}
+
 void MainWindow::RepaintList()
 {
+    // One reading of the clock and the options for all rows of the tick.
+    m_rowBatch = CurrentRowBatch();
+    struct Reset
+    {
+        std::optional<RowBatch>& Batch;
+        ~Reset() { Batch.reset(); }
+    } reset {m_rowBatch};
     m_list->RepaintChangedRows();
 }
 

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tally {
@@ -114,6 +115,14 @@ private:
     TimeModel& m_model;
     TBrisvaleLog& m_log;
     std::function<TDateTime()> m_now;
+    // What every row of one repaint is made with.
+    struct RowBatch
+    {
+        ListOptions Options;
+        TDateTime Now = 0;
+    };
+    RowBatch CurrentRowBatch() const;
+    std::optional<RowBatch> m_rowBatch; // during RepaintList
     QPixmap m_skin;
     TimerListView* m_list = nullptr;
     QMenu* m_pMenuTimers = nullptr;

@@ -36,8 +36,7 @@ public:
         if (!timer) {
             return;
         }
-        const TimerRowView row = m_list->RowFor(*timer);
-        m_list->RowPainted(index.row(), row, option.rect);
+        const TimerRowView row = m_list->ViewToPaint(index.row(), *timer, option.rect);
         const TimerListView::RowParts parts = m_list->PartsOf(option.rect);
 
         p->save();
@@ -254,10 +253,24 @@ void TimerListView::RepaintChangedRows()
         shown = std::move(view);
     }
     // All rows in one paint, at once: a posted update would wake the event
-    // loop once more only to paint what is known now.
+    // loop once more only to paint what is known now. Every row in sight
+    // shows what was just made for it, so the paint need not make it again.
     if (!changed.isEmpty()) {
+        m_shownIsCurrent = true;
         viewport()->repaint(changed);
+        m_shownIsCurrent = false;
     }
+}
+
+TimerRowView TimerListView::ViewToPaint(int row, const TMyTimer& timer, const QRect& rect)
+{
+    if (m_shownIsCurrent && row >= 0 && static_cast<std::size_t>(row) < m_shown.size()
+        && m_shown[static_cast<std::size_t>(row)]) {
+        return *m_shown[static_cast<std::size_t>(row)];
+    }
+    TimerRowView view = RowFor(timer);
+    RowPainted(row, view, rect);
+    return view;
 }
 
 void TimerListView::RowPainted(int row, const TimerRowView& view, const QRect& rect)

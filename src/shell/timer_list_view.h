@@ -38,6 +38,9 @@ public:
     TimerRowView RowFor(const TMyTimer& timer) const;
     // Repaints the rows in sight whose row view differs from what they show.
     void RepaintChangedRows();
+    // The view a row is painted with, made afresh unless the tick's repaint
+    // just made it.
+    TimerRowView ViewToPaint(int row, const TMyTimer& timer, const QRect& rect);
     // A row was painted with this view; when the view is not what the row
     // showed (the timer changed between two ticks and only part of the row
     // was exposed), the whole row is repainted soon after.
@@ -88,6 +91,7 @@ private:
     };
     mutable std::vector<NameShown> m_names; // by row
     bool m_painting = false;
+    bool m_shownIsCurrent = false; // while RepaintChangedRows paints
     QRegion m_paintRegion;
 };
 
