@@ -117,6 +117,8 @@ int main(int argc, char** argv)
     tally::AddTimers(setup.Timers);
     setup.Engine = std::make_unique<tally::TrackingEngine>(
         setup.Timers, setup.State, *setup.Desktop, setup.Probe, setup.Clock, setup.Log);
+    // As in the program most of the time: no hint on screen.
+    setup.Engine->HintShown = [] { return false; };
     tally::g_setup = &setup;
 
     benchmark::Initialize(&argc, argv);

@@ -211,6 +211,7 @@ void Application::ConnectWindow()
     TrackingEngine& engine = *m_engine;
     engine.RepaintTimerList = [this] { m_window->RepaintList(); };
     engine.HideHint = [this] { m_hint->HideHint(); };
+    engine.HintShown = [this] { return m_hint->isVisible(); };
     engine.MainWindowRect = [this] {
         const QRect r = m_window->frameGeometry();
         return ScreenRect {r.left(), r.top(), r.right(), r.bottom()};

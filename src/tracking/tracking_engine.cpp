@@ -239,6 +239,12 @@ void TrackingEngine::HintCheck()
 {
     try {
         Log(9, "Mouse->");
+        // A hint that is not on screen has nothing to hide: the pointer
+        // (a round trip to the display) is not asked for.
+        if (HintShown && !HintShown()) {
+            Log(9, "Mouse-<");
+            return;
+        }
         bool known = false;
         ScreenPoint position;
         try {

@@ -52,6 +52,7 @@ public:
     // Call-outs the shell sets; an empty hook is skipped.
     std::function<void()> RepaintTimerList;
     std::function<void()> HideHint;
+    std::function<bool()> HintShown; // whether the hint is on screen; unset counts as shown
     std::function<ScreenRect()> MainWindowRect;
     std::function<void()> HideTaskbarButton;
     std::function<void(int intervalMs)> SetUpdateInterval; // new interval of the tick's timer

@@ -284,6 +284,22 @@ TEST_F(EngineTest, HintHidesOnlyWhenThePointerLeavesTheWindow)
     engine.MainWindowRect = []() -> ScreenRect { throw std::runtime_error("gone"); };
     engine.TimUpdateTimer();
     EXPECT_TRUE(Logged("0 HintHide failed"));
+
+    // With no hint on screen the pointer is not even asked for.
+    engine.MainWindowRect = [] { return ScreenRect {10, 20, 110, 220}; };
+    bool shown = false;
+    engine.HintShown = [&] { return shown; };
+    desktop.SetFailing(FakeDesktop::Op::Cursor);
+    lines.clear();
+    engine.TimUpdateTimer();
+    EXPECT_FALSE(Logged("0 mouse.CursorPos failed"));
+    desktop.SetFailing(FakeDesktop::Op::Cursor, false);
+    desktop.SetCursor({500, 500});
+    engine.TimUpdateTimer();
+    EXPECT_EQ(hides, 1);
+    shown = true;
+    engine.TimUpdateTimer();
+    EXPECT_EQ(hides, 2);
 }
 
 } // namespace

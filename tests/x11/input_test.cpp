@@ -32,8 +32,7 @@ TEST_F(X11Test, IdleSecondsFallAfterInputAndCursorFollowsThePointer)
     EXPECT_EQ(where.X, 123);
     EXPECT_EQ(where.Y, 45);
 
-    // The position asked for with the idle time serves one call; the next
-    // asks again. Asked for twice before it was read, the later one serves.
+    // Every call sees where the pointer is now, whatever was asked before.
     ASSERT_EQ(rig->Xdotool({"mousemove", "200", "60"}), 0);
     EXPECT_EQ(desktop->GetCursorPos().X, 200);
     desktop->IdleSeconds();

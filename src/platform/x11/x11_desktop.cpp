@@ -98,7 +98,6 @@ struct X11Desktop::Impl
     {
         if (conn) {
             epoll_ctl(epoll.Get(), EPOLL_CTL_DEL, conn->Descriptor(), nullptr);
-            DiscardPendingPointer();
             cache.reset();
             conn.reset();
         }
@@ -255,18 +254,7 @@ struct X11Desktop::Impl
     std::unique_ptr<X11Connection> conn;
     std::unique_ptr<x11::WindowCache> cache;
     bool wakeNeeded = false;
-    // The pointer asked for with the idle time, read once while fresh; it
-    // belongs to the connection it was asked on.
-    std::optional<xcb_query_pointer_cookie_t> pendingPointer;
-    std::chrono::steady_clock::time_point pointerAt;
 
-    void DiscardPendingPointer()
-    {
-        if (pendingPointer && conn) {
-            xcb_discard_reply(conn->Get(), pendingPointer->sequence);
-        }
-        pendingPointer.reset();
-    }
     KeystrokeHandler keyHandler;
     bool hookActive = false;
     std::uint64_t pendingKeys = 0;
@@ -335,19 +323,15 @@ std::int64_t X11Desktop::TickCountMs()
 std::uint32_t X11Desktop::IdleSeconds()
 {
     return m_impl->Run([this](X11Connection& c) -> std::uint32_t {
-        // The tick asks for the idle time first; the root's children and the
-        // pointer come in the same round trip for the census, foreground and
-        // hint check that follow it.
+        // The tick asks for the idle time first; the root's children come in
+        // the same round trip for the census and foreground query that follow.
         xcb_screensaver_query_info_cookie_t infoCookie {};
         if (c.HasScreenSaverExtension()) {
             infoCookie = xcb_screensaver_query_info(c.Get(), c.Root());
         }
-        // Only the idle time is waited for here; the other two answers are
-        // read by the calls that use them.
+        // Only the idle time is waited for here; the tree is read by the
+        // call that uses it.
         m_impl->cache->PrefetchTree();
-        m_impl->DiscardPendingPointer();
-        m_impl->pendingPointer = xcb_query_pointer(c.Get(), c.Root());
-        m_impl->pointerAt = std::chrono::steady_clock::now();
         std::uint32_t idle = 0;
         if (c.HasScreenSaverExtension()) {
             const auto info = x11::TakeReply(c.Get(), xcb_screensaver_query_info_reply, infoCookie);
@@ -402,15 +386,6 @@ void X11Desktop::SetPowerHandler(PowerHandler onPower)
 ScreenPoint X11Desktop::GetCursorPos()
 {
     return m_impl->Run([this](X11Connection& c) {
-        if (m_impl->pendingPointer
-            && std::chrono::steady_clock::now() - m_impl->pointerAt < x11::WindowCache::kPrefetchLife) {
-            const auto pointer = x11::TakeReply(
-                c.Get(), xcb_query_pointer_reply, *std::exchange(m_impl->pendingPointer, std::nullopt));
-            if (pointer) {
-                return ScreenPoint {pointer->root_x, pointer->root_y};
-            }
-        }
-        m_impl->DiscardPendingPointer();
         const auto pointer = x11::TakeReply(c.Get(), xcb_query_pointer_reply, xcb_query_pointer(c.Get(), c.Root()));
         return pointer ? ScreenPoint {pointer->root_x, pointer->root_y} : ScreenPoint {};
     });
