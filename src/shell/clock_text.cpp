@@ -84,37 +84,32 @@ ClockTextPainter::ClockTextPainter(const QFont& font)
     m_usable = true;
 }
 
-int ClockTextPainter::Slot(char c) const
-{
-    const std::size_t at = kCharacters.find(c);
-    return at == std::string_view::npos ? -1 : static_cast<int>(at);
-}
-
-std::optional<qreal> ClockTextPainter::Advance(std::string_view text, std::size_t length) const
+std::optional<ClockTextPainter::Laid> ClockTextPainter::Lay(std::string_view text) const
 {
     if (!m_usable || text.empty() || text.size() > kMaxLength) {
         return std::nullopt;
     }
-    qreal x = 0;
+    Laid laid;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const int slot = Slot(text[i]);
-        if (slot < 0) {
+        const std::size_t slot = kCharacters.find(text[i]);
+        if (slot == std::string_view::npos) {
             return std::nullopt;
         }
-        if (i < length) {
-            x += m_advances[static_cast<std::size_t>(slot)];
-        }
+        laid.Glyphs[i] = m_glyphs[slot];
+        laid.At[i] = QPointF(laid.Width, m_baseline);
+        laid.Width += m_advances[slot];
     }
-    return x;
+    laid.Count = text.size();
+    return laid;
 }
 
 std::optional<QRect>
 ClockTextPainter::ChangedRect(std::string_view before, std::string_view after, const QRect& rect) const
 {
-    const std::optional<qreal> wholeBefore = Advance(before, before.size());
-    const std::optional<qreal> wholeAfter = Advance(after, after.size());
+    const std::optional<Laid> was = Lay(before);
+    const std::optional<Laid> is = Lay(after);
     // Too wide, a text is cut by the general path: anything may change.
-    if (!wholeBefore || !wholeAfter || *wholeBefore > rect.width() || *wholeAfter > rect.width()) {
+    if (!was || !is || was->Width > rect.width() || is->Width > rect.width()) {
         return std::nullopt;
     }
     const auto differ = std::mismatch(before.begin(), before.end(), after.begin(), after.end());
@@ -122,37 +117,22 @@ ClockTextPainter::ChangedRect(std::string_view before, std::string_view after, c
     if (same == before.size() && same == after.size()) {
         return QRect();
     }
-    const qreal from = *Advance(before, same);
+    const qreal from = same < was->Count ? was->At[same].x() : was->Width;
     const int left = static_cast<int>(std::floor(from)) - m_reachLeft;
-    const int right = static_cast<int>(std::ceil(std::max(*wholeBefore, *wholeAfter))) + m_reachRight;
+    const int right = static_cast<int>(std::ceil(std::max(was->Width, is->Width))) + m_reachRight;
     return QRect(rect.left() + left, rect.top() + m_inkTop, right - left, m_inkBottom - m_inkTop).intersected(rect);
 }
 
 bool ClockTextPainter::Draw(QPainter& painter, const QRect& rect, std::string_view text) const
 {
-    if (!m_usable || text.empty() || text.size() > kMaxLength) {
-        return false;
-    }
-    std::array<quint32, kMaxLength> glyphs {};
-    std::array<QPointF, kMaxLength> positions {};
-    qreal x = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const int slot = Slot(text[i]);
-        if (slot < 0) {
-            return false;
-        }
-        glyphs[i] = m_glyphs[static_cast<std::size_t>(slot)];
-        positions[i] = QPointF(x, m_baseline);
-        x += m_advances[static_cast<std::size_t>(slot)];
-    }
+    const std::optional<Laid> laid = Lay(text);
     // Wider than the rectangle, the general path cuts it with an ellipsis.
-    if (x > rect.width()) {
+    if (!laid || laid->Width > rect.width()) {
         return false;
     }
     QGlyphRun run;
     run.setRawFont(m_rawFont);
-    const auto count = static_cast<qsizetype>(text.size());
-    run.setRawData(glyphs.data(), positions.data(), count);
+    run.setRawData(laid->Glyphs.data(), laid->At.data(), static_cast<qsizetype>(laid->Count));
     painter.drawGlyphRun(rect.topLeft(), run);
     return true;
 }

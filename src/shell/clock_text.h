@@ -40,12 +40,18 @@ public:
 
 private:
     static constexpr std::string_view kCharacters = "0123456789:-";
-    static constexpr int kMaxLength = 24;
+    static constexpr std::size_t kMaxLength = 24;
 
-    int Slot(char c) const;
-    // The advance of the text's first `length` characters; empty when Draw
-    // would decline the text.
-    std::optional<qreal> Advance(std::string_view text, std::size_t length) const;
+    // The text laid out from the glyphs shaped once; empty when Draw would
+    // decline it for its characters or its length.
+    struct Laid
+    {
+        std::array<quint32, kMaxLength> Glyphs {};
+        std::array<QPointF, kMaxLength> At {}; // where each glyph starts
+        std::size_t Count = 0;
+        qreal Width = 0;
+    };
+    std::optional<Laid> Lay(std::string_view text) const;
 
     bool m_usable = false;
     QRawFont m_rawFont;

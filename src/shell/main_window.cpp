@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QWindow>
 
@@ -301,11 +302,7 @@ void MainWindow::RepaintList()
 {
     // One reading of the clock and the options for all rows of the tick.
     m_rowBatch = CurrentRowBatch();
-    struct Reset
-    {
-        std::optional<RowBatch>& Batch;
-        ~Reset() { Batch.reset(); }
-    } reset {m_rowBatch};
+    const auto reset = qScopeGuard([this] { m_rowBatch.reset(); });
     m_list->RepaintChangedRows();
 }
 

@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScopeGuard>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -257,8 +258,8 @@ void TimerListView::RepaintChangedRows()
     // shows what was just made for it, so the paint need not make it again.
     if (!changed.isEmpty()) {
         m_shownIsCurrent = true;
+        const auto reset = qScopeGuard([this] { m_shownIsCurrent = false; });
         viewport()->repaint(changed);
-        m_shownIsCurrent = false;
     }
 }
 

@@ -135,21 +135,17 @@ void WindowCache::PrefetchTree()
 void WindowCache::Sync(bool& prefetched)
 {
     // A prefetched answer serves once, and only while it is fresh; the first
-    // of its users reads it.
+    // of its users reads it, the other finds it stored.
     const bool use
         = std::exchange(prefetched, false) && std::chrono::steady_clock::now() - m_prefetchedAt < kPrefetchLife;
-    bool stored = use && !m_pendingTree;
-    if (use && m_pendingTree) {
-        const auto tree = TakeReply(m_conn.Get(), xcb_query_tree_reply, *std::exchange(m_pendingTree, std::nullopt));
-        if (tree) {
-            StoreTree(tree.get());
-            stored = true;
-        }
-    }
-    if (!stored) {
-        DiscardPendingTree();
+    if (!use || m_pendingTree) {
         xcb_connection_t* c = m_conn.Get();
-        const auto tree = TakeReply(c, xcb_query_tree_reply, xcb_query_tree(c, m_conn.Root()));
+        auto tree = use ? TakeReply(c, xcb_query_tree_reply, *std::exchange(m_pendingTree, std::nullopt))
+                        : XcbPtr<xcb_query_tree_reply_t>();
+        DiscardPendingTree();
+        if (!tree) {
+            tree = TakeReply(c, xcb_query_tree_reply, xcb_query_tree(c, m_conn.Root()));
+        }
         StoreTree(tree.get());
     }
     m_drain();
