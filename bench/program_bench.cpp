@@ -19,6 +19,7 @@
 
 #include "model/datetime.h"
 #include "model/time_model.h"
+#include "platform/system/posix_file_system.h"
 #include "platform/system/system_clock.h"
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
@@ -141,7 +142,7 @@ void WriteData(const fs::path& folder, bool timers, std::size_t periods)
             (p % 3 == 0 ? timer.BackgroundTime : timer.ActiveTime) += stop - start;
         }
     }
-    tally::DataFile data(model, log, clock, tally::DataFilePaths::InDirectory(folder));
+    tally::DataFile data(model, log, clock, tally::SystemFiles(), tally::DataFilePaths::InDirectory(folder));
     data.Save(data.Paths().DataFile);
 }
 

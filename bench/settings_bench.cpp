@@ -1,4 +1,5 @@
 #include "platform/fake/fake_clock.h"
+#include "platform/system/posix_file_system.h"
 #include "runlog/brisvale_log.h"
 #include "storage/options.h"
 #include "storage/settings_file.h"
@@ -45,7 +46,7 @@ private:
 void BM_ReadUnchanged(benchmark::State& state)
 {
     BenchFile file;
-    tally::IniSettings settings(file.Path());
+    tally::IniSettings settings(tally::SystemFiles(), file.Path());
     for (auto _ : state) {
         benchmark::DoNotOptimize(settings.ReadInteger("Statistic", "ScaleX", 7));
     }
@@ -56,7 +57,7 @@ BENCHMARK(BM_ReadUnchanged);
 void BM_LoadIni(benchmark::State& state)
 {
     BenchFile file;
-    tally::IniSettings settings(file.Path());
+    tally::IniSettings settings(tally::SystemFiles(), file.Path());
     tally::FakeClock clock;
     tally::TBrisvaleLog log(clock);
     tally::IniOptions options;
@@ -71,7 +72,7 @@ BENCHMARK(BM_LoadIni);
 void BM_Write(benchmark::State& state)
 {
     BenchFile file;
-    tally::IniSettings settings(file.Path());
+    tally::IniSettings settings(tally::SystemFiles(), file.Path());
     bool on = false;
     for (auto _ : state) {
         settings.WriteBool("main", "SoundOn", on = !on);

@@ -4,6 +4,7 @@
 
 #include "model/datetime.h"
 #include "model/time_model.h"
+#include "platform/system/posix_file_system.h"
 #include "platform/system/system_clock.h"
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
@@ -71,7 +72,7 @@ struct Setup
     TimeModel model;
     std::string dataPath = (dir / "timers.dat").string();
     std::string plainPath;
-    DataFile data {model, log, clock, DataFilePaths::InDirectory(dir)};
+    DataFile data {model, log, clock, SystemFiles(), DataFilePaths::InDirectory(dir)};
 };
 
 Setup& Shared()
@@ -117,7 +118,7 @@ void BM_Load(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         auto model = std::make_unique<TimeModel>();
-        DataFile reader(*model, quiet, s.clock, DataFilePaths::InDirectory(s.dir));
+        DataFile reader(*model, quiet, s.clock, SystemFiles(), DataFilePaths::InDirectory(s.dir));
         state.ResumeTiming();
         if (reader.Load(s.dataPath).State != LoadResult::Status::Loaded) {
             throw std::runtime_error("load failed");

@@ -4,6 +4,7 @@
 #include "platform/system/data_dir.h"
 #include "platform/system/idle_threads.h"
 #include "platform/system/no_system_proxy.h"
+#include "platform/system/posix_file_system.h"
 #include "platform/system/single_instance.h"
 #include "platform/system/system_clock.h"
 #include "platform/system/user_dirs.h"
@@ -125,8 +126,9 @@ int main(int argc, char** argv)
     env.AutoRun = &autoStart;
     env.Proxy = &proxy;
     env.Threads = &threads;
+    env.Files = &tally::SystemFiles();
     env.Http = std::make_shared<LazyHttpGetter>();
-    env.Settings = std::make_unique<tally::IniSettings>(tally::SettingsFilePath(env.InstallPath));
+    env.Settings = std::make_unique<tally::IniSettings>(tally::SystemFiles(), tally::SettingsFilePath(env.InstallPath));
     if (const char* url = std::getenv("TALLYHOUR_PROBE_URL")) {
         env.ProbeUrl = url;
     }
@@ -139,16 +141,20 @@ int main(int argc, char** argv)
         QObject::connect(notifier, &QSocketNotifier::activated, &app, [&] {
             char byte = 0;
             [[maybe_unused]] auto ignored = ::read(g_signalPipe[0], &byte, 1);
-            application.FormCloseQuery();
-            QApplication::quit();
+            application.EndProgram();
         });
         for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
             std::signal(sig, OnSignal);
         }
     }
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&] { application.FormCloseQuery(); });
+    // A logout may still be cancelled: the data are saved, nothing released;
+    // the end of the session itself comes as a signal or the quit below.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&] { application.SaveForSession(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&] { application.FormCloseQuery(); });
 
     application.Start();
+    if (application.Ended()) {
+        return application.ExitCode();
+    }
     return QApplication::exec();
 }

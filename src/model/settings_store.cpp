@@ -122,12 +122,55 @@ std::optional<std::string> MemorySettings::Read(std::string_view section, std::s
     return it->second;
 }
 
+void MemorySettings::Erase(std::string_view section, std::string_view key)
+{
+    if (auto it = m_values.find(std::pair<std::string, std::string>(section, key)); it != m_values.end()) {
+        m_values.erase(it);
+    }
+}
+
 void MemorySettings::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
     if (m_readOnly) {
         throw SettingsWriteError("memory settings");
     }
     m_values[std::pair<std::string, std::string>(section, key)] = std::string(value);
+}
+
+KeptSettings::KeptSettings(std::unique_ptr<SettingsStore> store,
+                           std::function<void(const std::string& error)> onFirstRefusal)
+    : m_store(std::move(store))
+    , m_onFirstRefusal(std::move(onFirstRefusal))
+{ }
+
+std::optional<std::string> KeptSettings::Read(std::string_view section, std::string_view key) const
+{
+    if (m_refused) {
+        if (auto kept = m_kept.Read(section, key)) {
+            return kept;
+        }
+    }
+    return m_store->Read(section, key);
+}
+
+void KeptSettings::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    try {
+        m_store->WriteString(section, key, value);
+        if (m_refused) {
+            // The store holds it now; a kept copy would hide later changes
+            // that other programs make to the file.
+            m_kept.Erase(section, key);
+        }
+    } catch (const SettingsWriteError& e) {
+        m_kept.WriteString(section, key, value);
+        if (!m_refused) {
+            m_refused = true;
+            if (m_onFirstRefusal) {
+                m_onFirstRefusal(e.what());
+            }
+        }
+    }
 }
 
 } // namespace tally

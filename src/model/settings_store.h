@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -52,12 +54,35 @@ public:
     std::optional<std::string> Read(std::string_view section, std::string_view key) const override;
     void WriteString(std::string_view section, std::string_view key, std::string_view value) override;
 
+    void Erase(std::string_view section, std::string_view key);
     // Makes every following write fail, as a read-only file would.
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
 private:
     std::map<std::pair<std::string, std::string>, std::string, std::less<>> m_values;
     bool m_readOnly = false;
+};
+
+// A store that may refuse writes (a read-only or unwritable settings file),
+// made safe to run on: a refused write is kept in memory, so the rest of this
+// run sees what the user chose, and the first refusal is reported once.
+// Later writes still try the store, in case it became writable.
+class KeptSettings : public SettingsStore
+{
+public:
+    KeptSettings(std::unique_ptr<SettingsStore> store, std::function<void(const std::string& error)> onFirstRefusal);
+
+    std::optional<std::string> Read(std::string_view section, std::string_view key) const override;
+    // Never throws SettingsWriteError.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value) override;
+
+    bool Refused() const { return m_refused; }
+
+private:
+    std::unique_ptr<SettingsStore> m_store;
+    std::function<void(const std::string&)> m_onFirstRefusal;
+    MemorySettings m_kept;
+    bool m_refused = false;
 };
 
 } // namespace tally

@@ -23,12 +23,15 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QUrl>
 
+#include <cstdio>
+#include <filesystem>
 #include <random>
 #include <set>
 
@@ -38,6 +41,16 @@ Application::Application(AppEnvironment env)
     : m_env(std::move(env))
     , m_log(*m_env.SysClock)
 {
+    // A settings file that cannot be written must not stop the program: it
+    // runs on with what it read and the user's changes for this run.
+    m_env.Settings = std::make_unique<KeptSettings>(std::move(m_env.Settings), [this](const std::string& error) {
+        m_log.WriteLine(0, "Error: " + error);
+        if (ShowMessage) {
+            ShowMessage(QStringLiteral("Tallyhour Zide"),
+                        QStringLiteral("%1. Settings changed now will not be kept after the program ends.")
+                            .arg(QString::fromStdString(error)));
+        }
+    });
     ShowMessage = [this](const QString& title, const QString& text) {
         if (m_tray && QSystemTrayIcon::isSystemTrayAvailable()) {
             m_tray->showMessage(title, text, QSystemTrayIcon::Warning);
@@ -73,8 +86,41 @@ void Application::Guarded(F&& f)
 
 void Application::Start()
 {
+    if (!PrepareDataFolder()) {
+        return;
+    }
     FormCreate();
     Init();
+}
+
+bool Application::PrepareDataFolder()
+{
+    const std::filesystem::path folder(m_env.InstallPath);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!error && !std::filesystem::is_directory(folder, error) && !error) {
+        error = std::make_error_code(std::errc::not_a_directory);
+    }
+    if (!error) {
+        return true;
+    }
+    StartupFailure(QStringLiteral("The data folder %1 cannot be created: %2. Tallyhour Zide keeps your timers "
+                                  "there, so it ends now. Create the folder (or set TALLYHOUR_DATA_DIR to one you "
+                                  "may write to) and start the program again.")
+                       .arg(QString::fromStdString(m_env.InstallPath), QString::fromStdString(error.message())));
+    return false;
+}
+
+void Application::StartupFailure(const QString& text)
+{
+    m_log.WriteLine(0, "Error: " + text.toStdString());
+    std::fprintf(stderr, "tallyhour-zide: %s\n", text.toLocal8Bit().constData());
+    m_shutDown = true;
+    m_exitCode = 1;
+    if (m_data) {
+        m_data->Release();
+    }
+    QMessageBox::critical(nullptr, QStringLiteral("Tallyhour Zide"), text);
 }
 
 void Application::FormCreate()
@@ -106,7 +152,8 @@ void Application::FormCreate()
     connect(&TimInet, &QTimer::timeout, this, [this] { m_inet->TimInetTimer(); });
 
     m_engine = std::make_unique<TrackingEngine>(m_model.Timers, m_state, *m_env.Desk, *m_inet, *m_env.SysClock, m_log);
-    m_data = std::make_unique<DataFile>(m_model, m_log, *m_env.SysClock, DataFilePaths::InDirectory(m_env.InstallPath));
+    m_data = std::make_unique<DataFile>(
+        m_model, m_log, *m_env.SysClock, *m_env.Files, DataFilePaths::InDirectory(m_env.InstallPath));
 
     m_window = std::make_unique<MainWindow>(m_model, m_log, [this] { return Now(); });
     m_hint = std::make_unique<TFormHint>();
@@ -120,7 +167,19 @@ void Application::Init()
     m_log.WriteLine(0, "Init->");
     Guarded([this] { UpdateLastRunDate(*m_env.Settings, m_log, Now()); });
 
-    const LoadResult loaded = m_data->Load(m_data->Paths().DataFile);
+    LoadResult loaded;
+    try {
+        loaded = m_data->Load(m_data->Paths().DataFile);
+    } catch (const DataFileError& e) {
+        // Not damage but access: tracking into an empty list would let the
+        // next save replace the user's file, so the program ends untouched.
+        StartupFailure(QStringLiteral("The data file cannot be read: %1. Tallyhour Zide ends without changing it, "
+                                      "so that your timers are not replaced by an empty list. Make the file "
+                                      "readable for you (or move it away to start afresh) and start the program "
+                                      "again.")
+                           .arg(QString::fromStdString(e.what())));
+        return;
+    }
     if (loaded.State == LoadResult::Status::Invalid) {
         QString text = QStringLiteral("The data file could not be read completely: %1.")
                            .arg(QString::fromStdString(loaded.Error));
@@ -152,6 +211,10 @@ void Application::Init()
         QEventLoop wait;
         QTimer::singleShot(m_env.SplashMs, &wait, &QEventLoop::quit);
         wait.exec(QEventLoop::ExcludeUserInputEvents);
+        // The session may have ended while the splash was up.
+        if (m_shutDown) {
+            return;
+        }
     }
     m_tray->show();
     if (m_options.FirstLaunch) {
@@ -227,10 +290,7 @@ void Application::ConnectWindow()
 
     MainWindow* w = m_window.get();
     connect(w, &MainWindow::openRequested, this, &Application::actOpenExecute);
-    connect(w, &MainWindow::exitRequested, this, [this] {
-        FormCloseQuery();
-        QApplication::quit();
-    });
+    connect(w, &MainWindow::exitRequested, this, [this] { EndProgram(); });
     connect(w, &MainWindow::newTimerRequested, this, [this] { Guarded([this] { actNewTimerExecute(); }); });
     connect(w, &MainWindow::propertiesRequested, this, [this](TMyTimer* t) {
         Guarded([this, t] { actPropertiesExecute(t); });
@@ -390,7 +450,12 @@ void Application::actNewTimerExecute()
         return std::uniform_int_distribution<std::uint32_t>(0, max)(random);
     }));
     ConnectPickers(dialog);
-    if (dialog.exec() == QDialog::Accepted) {
+    const int result = dialog.exec();
+    if (m_shutDown) {
+        // The program ended while the dialog was open; the lists are gone.
+        return;
+    }
+    if (result == QDialog::Accepted) {
         dialog.Logic().CreateTimer(m_model, Now(), m_log);
     }
     m_log.WriteLine(0, "FormNewTimerRelease->");
@@ -412,9 +477,15 @@ void Application::actPropertiesExecute(TMyTimer* timer)
     ConnectPickers(dialog);
     dialog.EditTime = [this, timer, &dialog] {
         OpenTimeLog(*timer);
-        dialog.ShowTimes(timer->ActiveTime, timer->BackgroundTime);
+        if (!m_shutDown) {
+            dialog.ShowTimes(timer->ActiveTime, timer->BackgroundTime);
+        }
     };
-    if (dialog.exec() == QDialog::Accepted) {
+    const int result = dialog.exec();
+    if (m_shutDown) {
+        return;
+    }
+    if (result == QDialog::Accepted) {
         dialog.Logic().ApplyTo(*timer);
         SafeSaveReported();
     }
@@ -503,6 +574,38 @@ void Application::ApplicationEvents1Exception(const std::string& message)
     }
 }
 
+void Application::EndProgram(int exitCode)
+{
+    FormCloseQuery();
+    if (m_exitCode == 0) {
+        m_exitCode = exitCode;
+    }
+    m_shutDown = true;
+    // Ends the nested loops too (a dialog's, the splash's); the main loop,
+    // when it has not started yet, is kept from starting by Ended().
+    QCoreApplication::exit(m_exitCode);
+}
+
+void Application::SaveForSession()
+{
+    if (m_shutDown || !m_data) {
+        return;
+    }
+    m_log.WriteLine(0, "SaveForSession->");
+    SafeSaveReported();
+}
+
+void Application::CloseOpenDialogs()
+{
+    // Cancelled, as the user's Cancel would: their exec() returns, and the
+    // code after it sees the shutdown and leaves the lists alone.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) {
+            dialog->reject();
+        }
+    }
+}
+
 void Application::FormCloseQuery()
 {
     if (m_shutDown || !m_engine) {
@@ -510,6 +613,7 @@ void Application::FormCloseQuery()
     }
     m_shutDown = true;
     m_log.WriteLine(0, "FormCloseQuery->");
+    CloseOpenDialogs();
     // No periodic handler may run once the lists go.
     for (QTimer* timer : {&TimUpdate, &TimTBar, &TimHint, &TimAutoSave, &TimInet}) {
         timer->stop();
@@ -534,7 +638,7 @@ void Application::FormCloseQuery()
                               QStringLiteral("Your data could not be saved: %1").arg(e.what()));
         return;
     }
-    m_data->Clear();
+    m_data->Release();
     FreeProjects(m_model.Projects, m_log);
     m_engine->RemoveKeyboardHook();
     m_inet->Shutdown();

@@ -24,6 +24,7 @@ class AutoStart;
 class ClickSound;
 class Clock;
 class Desktop;
+class FileSystem;
 class MainWindow;
 class SessionWatcher;
 class SettingsStore;
@@ -46,6 +47,7 @@ struct AppEnvironment
     AutoStart* AutoRun = nullptr;
     SystemProxy* Proxy = nullptr;
     BackgroundThreads* Threads = nullptr;
+    FileSystem* Files = nullptr;
     std::shared_ptr<HttpGetter> Http;
     std::unique_ptr<SettingsStore> Settings;
     std::string ProbeUrl = std::string(kDefaultProbeUrl);
@@ -63,10 +65,22 @@ public:
     explicit Application(AppEnvironment env);
     ~Application() override;
 
-    // FormCreate then Init.
+    // FormCreate then Init. When start-up ends the program (a signal during
+    // the splash, a data file it may not read) Ended() is true on return and
+    // the main loop must not start.
     void Start();
-    // The orderly shutdown; runs once, whoever asks first.
+    // The orderly shutdown; runs once, whoever asks first, from any state:
+    // an open dialog is closed as cancelled first, and afterwards nothing
+    // saves and nothing reads the released lists.
     void FormCloseQuery();
+    // The orderly shutdown, then every event loop (nested ones, the splash's,
+    // the main one) ends; a main loop that has not started will not start.
+    void EndProgram(int exitCode = 0);
+    // The session manager asks for the data to be safe before a logout that
+    // may still be cancelled: save, release nothing.
+    void SaveForSession();
+    bool Ended() const { return m_shutDown; }
+    int ExitCode() const { return m_exitCode; }
 
     TimeModel& Model() { return m_model; }
     TBrisvaleLog& Log() { return m_log; }
@@ -89,8 +103,14 @@ public:
     QTimer TimInet;
 
 private:
+    // The data folder exists or is created; false (the user told) when not.
+    bool PrepareDataFolder();
     void FormCreate();
     void Init();
+    // Start-up cannot go on: the user is told why, nothing is saved, and the
+    // program ends with a failure status.
+    void StartupFailure(const QString& text);
+    void CloseOpenDialogs();
     void ConnectWindow();
     void WatchDescriptors();
     void actOpenExecute();
@@ -132,6 +152,7 @@ private:
     bool m_nameEdited = false;
     bool m_timerDialogOpen = false;
     bool m_shutDown = false;
+    int m_exitCode = 0;
 };
 
 } // namespace tally

@@ -28,11 +28,16 @@ DataFilePaths DataFilePaths::InDirectory(const std::filesystem::path& dir)
     return {(dir / kDataFileName).string(), (dir / kBackupFileName).string()};
 }
 
-DataFile::DataFile(
-    TimeModel& model, TBrisvaleLog& log, const Clock& clock, DataFilePaths paths, std::string programVersion)
+DataFile::DataFile(TimeModel& model,
+                   TBrisvaleLog& log,
+                   const Clock& clock,
+                   FileSystem& files,
+                   DataFilePaths paths,
+                   std::string programVersion)
     : m_model(model)
     , m_log(log)
     , m_clock(clock)
+    , m_files(files)
     , m_paths(std::move(paths))
     , m_programVersion(std::move(programVersion))
 { }
@@ -41,12 +46,20 @@ LoadResult DataFile::Load(const std::string& path)
 {
     m_log.WriteLine(0, "Load->");
     LoadResult result;
+    if (path == m_paths.DataFile) {
+        RemoveStaleTemporary(m_files, m_paths.DataFile);
+        RemoveStaleTemporary(m_files, m_paths.BackupFile);
+    }
     std::error_code ec;
     if (!fs::exists(path, ec)) {
+        if (ec) {
+            // A folder we may not search hides whether the file exists.
+            throw DataFileError("cannot read " + path + ": " + ec.message());
+        }
         return result;
     }
-    Clear();
     TMemFileStream stream = ReadWholeFile(path);
+    Clear();
     stream.Rewind();
     result.State = LoadResult::Status::Loaded;
     try {
@@ -94,7 +107,7 @@ void DataFile::CopyAside(const std::string& path, const TMemFileStream& stream, 
     try {
         for (int attempt = 1; attempt <= kMaxCopyAttempts; ++attempt) {
             const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
-            if (WriteNewFile(name, stream.Bytes())) {
+            if (WriteNewFile(m_files, name, stream.Bytes())) {
                 result.InvalidCopyPath = name;
                 return;
             }
@@ -108,13 +121,21 @@ void DataFile::CopyAside(const std::string& path, const TMemFileStream& stream, 
 void DataFile::Save(const std::string& path)
 {
     m_log.WriteLine(0, "Save->");
+    if (m_released) {
+        m_log.WriteLine(0, "Save refused: the lists were released");
+        return;
+    }
     const TMemFileStream image = WriteDataImage(m_model.Timers, m_model.Projects, m_programVersion);
-    WriteFileAtomically(path, image.Bytes());
+    WriteFileAtomically(m_files, path, image.Bytes());
 }
 
 void DataFile::SafeSave()
 {
     m_log.WriteLine(0, "SafeSave->");
+    if (m_released) {
+        m_log.WriteLine(0, "Save refused: the lists were released");
+        return;
+    }
     try {
         Save(m_paths.DataFile);
     } catch (const DataFileError& e) {
@@ -135,6 +156,12 @@ void DataFile::Clear()
         m_onClear();
     }
     m_model.Timers.Clear();
+}
+
+void DataFile::Release()
+{
+    m_released = true;
+    Clear();
 }
 
 const AutoSaveTimer& DataFile::SetAutoSave(int autoSaveIntervalMinutes)

@@ -13,6 +13,7 @@
 namespace tally {
 
 class Clock;
+class FileSystem;
 class TBrisvaleLog;
 
 inline constexpr std::string_view kDataFileName = "timers.dat";
@@ -68,6 +69,7 @@ public:
     DataFile(TimeModel& model,
              TBrisvaleLog& log,
              const Clock& clock,
+             FileSystem& files,
              DataFilePaths paths,
              std::string programVersion = std::string(kProgramVersion));
 
@@ -76,7 +78,9 @@ public:
     // Reads the file at path into the model's timers and projects. A file
     // without the header goes to the older-layout import. A file that
     // cannot be read whole is logged as "Invalid data file" and copied aside
-    // first; an unreadable (not openable) file throws DataFileError.
+    // first; an unreadable (not openable) file throws DataFileError, the
+    // model untouched. Loading the data file first removes the temporary
+    // files a save killed part-way left behind.
     LoadResult Load(const std::string& path);
 
     // Writes the complete file to path; throws DataFileError on failure.
@@ -91,6 +95,10 @@ public:
     // Destroys every timer after telling the timer list view (SetOnClear) to
     // drop its rows. Projects are not touched.
     void Clear();
+    // Clear for good, at the end of the program: from now on every save is
+    // refused (and logged), so an empty list can never replace the file.
+    void Release();
+    bool Released() const { return m_released; }
     void SetOnClear(std::function<void()> onClear) { m_onClear = std::move(onClear); }
 
     // Imports an older file; markers are looked for beside it. Throws
@@ -111,10 +119,12 @@ private:
     TimeModel& m_model;
     TBrisvaleLog& m_log;
     const Clock& m_clock;
+    FileSystem& m_files;
     DataFilePaths m_paths;
     std::string m_programVersion;
     std::function<void()> m_onClear;
     AutoSaveTimer m_autoSave;
+    bool m_released = false;
 };
 
 // The name an invalid file is copied to: path + ".invalid-YYYYMMDD-HHMMSS".

@@ -7,8 +7,9 @@
 #include <filesystem>
 #include <system_error>
 
-// Flushing a file to the disk has no standard C++ form; the POSIX calls are
-// the one exception to the core's standard-library-only rule.
+// Reading a whole file in one allocation has no standard C++ form; the
+// POSIX calls are the one exception to the core's standard-library-only rule
+// (writes go through the FileSystem interface).
 #include <fcntl.h>
 #include <sys/stat.h>
 #ifdef _WIN32
@@ -26,20 +27,9 @@ namespace {
 #ifdef _WIN32
 constexpr int kBinary = O_BINARY;
 constexpr int kCloexec = 0;
-constexpr int kNonBlock = 0;
-int SyncFile(int fd)
-{
-    return _commit(fd);
-}
 #else
 constexpr int kBinary = 0;
 constexpr int kCloexec = O_CLOEXEC;
-// Probing a FIFO for writing must not wait for a reader.
-constexpr int kNonBlock = O_NONBLOCK;
-int SyncFile(int fd)
-{
-    return fsync(fd);
-}
 #endif
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int error)
@@ -74,30 +64,6 @@ private:
     int m_fd;
 };
 
-// 0, or the errno of the failed write.
-int WriteAll(int fd, std::span<const std::uint8_t> bytes)
-{
-    const std::uint8_t* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        // Some systems cap one write below 2 GiB.
-        const std::size_t chunk = std::min<std::size_t>(left, std::size_t {1} << 30);
-        const auto written = ::write(fd, data, static_cast<unsigned>(chunk));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        if (written == 0) {
-            return EIO;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return 0;
-}
-
 // The file a symbolic link points at (even one not yet created), so that
 // the rename replaces the file and not the link.
 fs::path ResolveTarget(fs::path path)
@@ -117,16 +83,14 @@ fs::path ResolveTarget(fs::path path)
     return path;
 }
 
-void SyncDirectory([[maybe_unused]] const fs::path& dir)
+[[noreturn]] void Fail(const std::string& what, const std::string& path, std::error_code error)
 {
-#ifndef _WIN32
-    // Makes the rename itself durable; file systems that cannot sync a
-    // directory still hold the renamed file, so a failure here is ignored.
-    const FileDescriptor fd(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.Valid()) {
-        ::fsync(fd.Get());
-    }
-#endif
+    throw DataFileError(what + " " + path + ": " + error.message());
+}
+
+std::string TemporaryName(const fs::path& target)
+{
+    return target.string() + ".tmp";
 }
 
 } // namespace
@@ -173,83 +137,91 @@ TMemFileStream ReadWholeFile(const std::string& path)
     return TMemFileStream(std::move(data), size);
 }
 
-void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes)
+void WriteFileAtomically(FileSystem& files, const std::string& path, std::span<const std::uint8_t> bytes, bool durable)
 {
     const fs::path target = ResolveTarget(path);
     const std::string targetText = target.string();
 
     // Refuse a target that exists but is not writable, as the backup path
     // depends on that failure.
-    struct stat info
-    { };
-    const bool exists = ::stat(targetText.c_str(), &info) == 0;
-    if (exists) {
-        if (S_ISDIR(info.st_mode)) {
-            Fail("cannot write", path, EISDIR);
-        }
-        FileDescriptor probe(::open(targetText.c_str(), O_WRONLY | kNonBlock | kBinary | kCloexec));
-        if (!probe.Valid()) {
-            Fail("cannot write", path, errno);
+    FileSystem::Entry entry;
+    if (const auto error = files.Inspect(targetText, entry)) {
+        Fail("cannot write", path, error);
+    }
+    if (entry.IsFolder) {
+        Fail("cannot write", path, std::make_error_code(std::errc::is_a_directory));
+    }
+    if (entry.Exists) {
+        if (const auto error = files.CheckWritable(targetText)) {
+            Fail("cannot write", path, error);
         }
     }
 
-    const std::string temp = targetText + ".tmp";
-    FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kBinary | kCloexec, 0666));
-    if (!fd.Valid()) {
-        Fail("cannot create", temp, errno);
+    const std::string temp = TemporaryName(target);
+    FileSystem::Handle handle = -1;
+    const std::optional<std::uint32_t> mode = entry.Exists ? std::optional(entry.Mode) : std::nullopt;
+    if (const auto error = files.Create(temp, false, mode, handle)) {
+        // A failed create may still have left an empty file behind.
+        files.Remove(temp);
+        Fail("cannot create", temp, error);
     }
-    auto discard = [&](const char* what, int error) {
-        fd.Close();
-        std::error_code ignored;
-        fs::remove(temp, ignored);
+    bool open = true;
+    auto discard = [&](const char* what, std::error_code error) {
+        if (open) {
+            files.Close(handle);
+        }
+        files.Remove(temp);
         Fail(what, temp, error);
     };
-#ifndef _WIN32
-    if (exists && ::fchmod(fd.Get(), info.st_mode & 07777) != 0) {
-        discard("cannot set the permissions of", errno);
-    }
-#endif
-    if (const int error = WriteAll(fd.Get(), bytes)) {
+    if (const auto error = files.Write(handle, bytes)) {
         discard("cannot write", error);
     }
-    if (SyncFile(fd.Get()) != 0) {
-        discard("cannot flush", errno);
+    if (durable) {
+        if (const auto error = files.Flush(handle)) {
+            discard("cannot flush", error);
+        }
     }
-    if (const int error = fd.Close()) {
+    open = false;
+    if (const auto error = files.Close(handle)) {
         discard("cannot write", error);
     }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw DataFileError("cannot replace " + path + ": " + ec.message());
+    if (const auto error = files.Rename(temp, targetText)) {
+        files.Remove(temp);
+        throw DataFileError("cannot replace " + path + ": " + error.message());
     }
-    SyncDirectory(target.parent_path());
+    if (durable) {
+        // Makes the rename itself durable; file systems that cannot sync a
+        // folder still hold the renamed file, so a failure here is ignored.
+        static_cast<void>(files.SyncFolder(target.parent_path().string()));
+    }
 }
 
-bool WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes)
+bool WriteNewFile(FileSystem& files, const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinary | kCloexec, 0666));
-    if (!fd.Valid()) {
-        if (errno == EEXIST) {
+    FileSystem::Handle handle = -1;
+    if (const auto error = files.Create(path, true, std::nullopt, handle)) {
+        if (error == std::errc::file_exists) {
             return false;
         }
-        Fail("cannot create", path, errno);
+        Fail("cannot create", path, error);
     }
-    int error = WriteAll(fd.Get(), bytes);
-    if (error == 0 && SyncFile(fd.Get()) != 0) {
-        error = errno;
+    std::error_code error = files.Write(handle, bytes);
+    if (!error) {
+        error = files.Flush(handle);
     }
-    if (const int closeError = fd.Close(); error == 0) {
+    if (const auto closeError = files.Close(handle); !error) {
         error = closeError;
     }
-    if (error != 0) {
-        std::error_code ignored;
-        fs::remove(path, ignored);
+    if (error) {
+        files.Remove(path);
         Fail("cannot write", path, error);
     }
     return true;
+}
+
+void RemoveStaleTemporary(FileSystem& files, const std::string& path)
+{
+    files.Remove(TemporaryName(ResolveTarget(path)));
 }
 
 } // namespace tally

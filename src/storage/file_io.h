@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/file_system.h"
 #include "storage/mem_file_stream.h"
 
 #include <cstdint>
@@ -19,10 +20,18 @@ TMemFileStream ReadWholeFile(const std::string& path);
 // it, are flushed to the disk and renamed over the target. A target that
 // exists but cannot be opened for writing is refused, as it would be by an
 // in-place rewrite. A symbolic link is followed, and the replaced file keeps
-// its permission bits.
-void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+// its permission bits. A failed step leaves the old file and no temporary
+// file. Without durable the bytes are not flushed to the disk (a crash may
+// then lose the change, never the old content's wholeness).
+void WriteFileAtomically(FileSystem& files,
+                         const std::string& path,
+                         std::span<const std::uint8_t> bytes,
+                         bool durable = true);
 
 // Writes bytes to a new file; false when the name is taken.
-bool WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes);
+bool WriteNewFile(FileSystem& files, const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Removes the temporary file a save killed part-way left beside path.
+void RemoveStaleTemporary(FileSystem& files, const std::string& path);
 
 } // namespace tally

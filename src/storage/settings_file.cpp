@@ -1,5 +1,8 @@
 #include "storage/settings_file.h"
 
+#include "storage/file_io.h"
+#include "storage/storage_error.h"
+
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -27,70 +30,6 @@ Contents ReadWhole(const fs::path& path)
     return {text.str(), !in.bad()};
 }
 
-// Where a write has to go: through a symbolic link to the file it names, so
-// that the link survives the rename.
-fs::path WriteTarget(const fs::path& path)
-{
-    std::error_code error;
-    if (!fs::is_symlink(path, error)) {
-        return path;
-    }
-    auto resolved = fs::canonical(path, error);
-    if (!error) {
-        return resolved;
-    }
-    const auto link = fs::read_symlink(path, error);
-    if (error) {
-        return path;
-    }
-    return link.is_absolute() ? link : path.parent_path() / link;
-}
-
-bool ReplaceFile(const fs::path& path, const std::string& text)
-{
-    const fs::path target = WriteTarget(path);
-    std::error_code error;
-    const bool exists = fs::exists(target, error);
-    if (error) {
-        return false;
-    }
-    if (exists) {
-        // The rename below would replace a read-only file too; refuse, as
-        // writing the file in place would.
-        std::ofstream probe(target, std::ios::binary | std::ios::app);
-        if (!probe) {
-            return false;
-        }
-    }
-
-    fs::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temporary, error);
-            return false;
-        }
-    }
-    if (exists) {
-        const auto status = fs::status(target, error);
-        if (!error) {
-            fs::permissions(temporary, status.permissions(), fs::perm_options::replace, error);
-        }
-    }
-    fs::rename(temporary, target, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::string SettingsFilePath(const std::string& installPath)
@@ -116,8 +55,9 @@ std::string CutText(std::string text, std::size_t maxBytes)
     return text;
 }
 
-IniSettings::IniSettings(fs::path path)
-    : m_path(std::move(path))
+IniSettings::IniSettings(FileSystem& files, fs::path path)
+    : m_files(files)
+    , m_path(std::move(path))
 { }
 
 std::optional<IniSettings::Stamp> IniSettings::StampOf(const fs::path& path)
@@ -169,7 +109,13 @@ void IniSettings::WriteString(std::string_view section, std::string_view key, st
     }
     IniDocument changed = m_document;
     changed.Set(section, key, value);
-    if (!ReplaceFile(m_path, changed.Text())) {
+    const std::string text = changed.Text();
+    try {
+        // Not flushed to the disk: a setting is cheap to lose in a crash,
+        // and the program writes one at every start.
+        WriteFileAtomically(
+            m_files, m_path.string(), {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, false);
+    } catch (const DataFileError&) {
         throw SettingsWriteError(m_path.string());
     }
     m_document = std::move(changed);

@@ -10,6 +10,8 @@
 
 namespace tally {
 
+class FileSystem;
+
 inline constexpr const char* kSettingsFileName = "tallyhourlite.ini";
 
 // Values longer than this are cut when read.
@@ -27,7 +29,7 @@ std::string SettingsFilePath(const std::string& installPath);
 class IniSettings final : public SettingsStore
 {
 public:
-    explicit IniSettings(std::filesystem::path path);
+    IniSettings(FileSystem& files, std::filesystem::path path);
 
     // Cut to kMaxSettingsValueLength bytes (never inside a UTF-8 character).
     std::optional<std::string> Read(std::string_view section, std::string_view key) const override;
@@ -49,6 +51,7 @@ private:
     static std::optional<Stamp> StampOf(const std::filesystem::path& path);
     void Refresh() const;
 
+    FileSystem& m_files;
     std::filesystem::path m_path;
     // What the file held when last read or written, and its stamp then
     // (nothing when it did not exist).

@@ -1,5 +1,6 @@
 #include "model/datetime.h"
 #include "platform/fake/fake_clock.h"
+#include "platform/system/posix_file_system.h"
 #include "platform/system/system_clock.h"
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
@@ -183,7 +184,7 @@ TEST_F(DialogTest, CaptionTimerPickedFromRunningWindowsCountsWhileItsWindowIsInF
     ASSERT_EQ(program->Wait(60s), 0);
 
     TimeModel model;
-    DataFile data(model, quietLog, clock, DataFilePaths::InDirectory(dir.Path()));
+    DataFile data(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
     ASSERT_EQ(data.Load(data.Paths().DataFile).State, LoadResult::Status::Loaded);
     ASSERT_EQ(model.Timers.Count(), 1u);
     const TMyTimer& timer = model.Timers[0];

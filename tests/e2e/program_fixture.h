@@ -2,6 +2,7 @@
 
 #include "model/time_model.h"
 #include "platform/fake/fake_clock.h"
+#include "platform/system/posix_file_system.h"
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
 #include "support/temp_dir.h"
@@ -97,14 +98,14 @@ protected:
 
     void SaveData(TimeModel& model)
     {
-        DataFile data(model, quietLog, clock, DataFilePaths::InDirectory(dir.Path()));
+        DataFile data(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
         data.Save(data.Paths().DataFile);
     }
 
     // The data file as the program left it.
     void LoadData(TimeModel& model)
     {
-        DataFile data(model, quietLog, clock, DataFilePaths::InDirectory(dir.Path()));
+        DataFile data(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
         ASSERT_EQ(data.Load(data.Paths().DataFile).State, LoadResult::Status::Loaded);
     }
 

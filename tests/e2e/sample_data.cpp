@@ -7,6 +7,7 @@
 
 #include "model/datetime.h"
 #include "model/time_model.h"
+#include "platform/system/posix_file_system.h"
 #include "platform/system/system_clock.h"
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
@@ -87,7 +88,7 @@ int main(int argc, char** argv)
         online.Color = 0x2FB5C9;
         Worked(online, now, 203, 0);
 
-        DataFile data(model, log, clock, DataFilePaths::InDirectory(argv[1]));
+        DataFile data(model, log, clock, SystemFiles(), DataFilePaths::InDirectory(argv[1]));
         data.Save(data.Paths().DataFile);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tally-sample-data: %s\n", e.what());

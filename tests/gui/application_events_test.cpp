@@ -5,6 +5,7 @@
 #include "platform/session_watcher.h"
 #include "platform/system/idle_threads.h"
 #include "platform/system/no_system_proxy.h"
+#include "platform/system/posix_file_system.h"
 #include "shell/application.h"
 #include "storage/settings_file.h"
 #include "support/temp_dir.h"
@@ -132,7 +133,8 @@ protected:
         env.Proxy = &proxy;
         env.Threads = &threads;
         env.Http = std::make_shared<test::NoHttp>();
-        env.Settings = std::make_unique<IniSettings>(dir.File("tallyhourlite.ini"));
+        env.Files = &SystemFiles();
+        env.Settings = std::make_unique<IniSettings>(SystemFiles(), dir.File("tallyhourlite.ini"));
         return env;
     }
 

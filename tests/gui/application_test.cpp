@@ -6,6 +6,7 @@
 #include "platform/http_getter.h"
 #include "platform/system/idle_threads.h"
 #include "platform/system/no_system_proxy.h"
+#include "platform/system/posix_file_system.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "shell/timer_dialog.h"
@@ -65,6 +66,7 @@ protected:
         env.Threads = &threads;
         env.Http = std::make_shared<test::NoHttp>();
         env.Settings = std::move(memory);
+        env.Files = &SystemFiles();
         env.SplashMs = 0;
         app = std::make_unique<Application>(std::move(env));
         app->ShowMessage = [this](const QString&, const QString& text) { messages.push_back(text.toStdString()); };

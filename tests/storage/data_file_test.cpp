@@ -1,3 +1,4 @@
+#include "platform/system/posix_file_system.h"
 #include "storage_fixture.h"
 
 #include "storage/storage_error.h"
@@ -55,7 +56,7 @@ TEST_F(DataFileTest, SavedBytesFollowTheLayoutAndLoadBack)
     EXPECT_EQ(ReadFile(dataPath), CurrentImage(model));
 
     TimeModel loaded;
-    DataFile other(loaded, log, clock, DataFilePaths::InDirectory(dir.Path()));
+    DataFile other(loaded, log, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
     other.Load(dataPath);
     ExpectSameModel(loaded, RichModel());
 }

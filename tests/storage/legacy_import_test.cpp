@@ -1,3 +1,4 @@
+#include "platform/system/posix_file_system.h"
 #include "storage_fixture.h"
 
 #include "storage/storage_error.h"
@@ -123,7 +124,7 @@ TEST_F(LegacyImportTest, ImportLogsOnlyItsEntryAndTheFirstSaveWritesTheCurrentLa
     data.SafeSave();
     EXPECT_EQ(ReadFile(dataPath), CurrentImage(RichModel()));
     TimeModel again;
-    DataFile reader(again, log, clock, DataFilePaths::InDirectory(dir.Path()));
+    DataFile reader(again, log, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
     const LoadResult result = reader.Load(dataPath);
     EXPECT_EQ(result.Format, DataFormat::Current);
     ExpectSameModel(again, RichModel());

@@ -1,3 +1,4 @@
+#include "platform/system/posix_file_system.h"
 #include "storage/options.h"
 
 #include "model/datetime.h"
@@ -59,7 +60,7 @@ protected:
 
     TempDir dir;
     std::string path = dir.File("tallyhourlite.ini");
-    IniSettings settings {path};
+    IniSettings settings {SystemFiles(), path};
     FakeClock clock {EncodeDateTime(2024, 3, 15, 9, 30, 0)};
     TBrisvaleLog log {clock};
 };

@@ -1,3 +1,4 @@
+#include "platform/system/posix_file_system.h"
 #include "storage_fixture.h"
 
 #include "storage/storage_error.h"
@@ -129,7 +130,7 @@ TEST_F(SaveTest, DataFileThatCannotBeOpenedForWritingLeavesTheDataInTheBackup)
 TEST_F(SaveTest, BackupFailureIsPassedOnInstead)
 {
     const fs::path missing = dir.Path() / "missing";
-    DataFile nowhere(model, log, clock, DataFilePaths::InDirectory(missing));
+    DataFile nowhere(model, log, clock, SystemFiles(), DataFilePaths::InDirectory(missing));
     try {
         nowhere.SafeSave();
         FAIL() << "SafeSave reported success";
@@ -178,8 +179,8 @@ TEST_F(SaveTest, KilledWhileSavingLeavesAWholeFile)
     const std::string secondImage = CurrentImage(second);
 
     TBrisvaleLog quiet(clock);
-    DataFile firstFile(first, quiet, clock, DataFilePaths::InDirectory(dir.Path()));
-    DataFile secondFile(second, quiet, clock, DataFilePaths::InDirectory(dir.Path()));
+    DataFile firstFile(first, quiet, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
+    DataFile secondFile(second, quiet, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
     firstFile.Save(dataPath);
 
     std::mt19937 random(20240305);
@@ -213,7 +214,7 @@ TEST_F(SaveTest, KilledWhileSavingLeavesAWholeFile)
     }
     // The file loads whole after the last kill, too.
     TimeModel loaded;
-    DataFile reader(loaded, quiet, clock, DataFilePaths::InDirectory(dir.Path()));
+    DataFile reader(loaded, quiet, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
     EXPECT_EQ(reader.Load(dataPath).State, LoadResult::Status::Loaded);
     RecordProperty("old_file_after_kill", sawFirst);
     RecordProperty("new_file_after_kill", sawSecond);

@@ -1,3 +1,4 @@
+#include "platform/system/posix_file_system.h"
 #include "storage/settings_file.h"
 
 #include "support/temp_dir.h"
@@ -22,7 +23,7 @@ class IniSettingsTest : public ::testing::Test
 protected:
     TempDir dir;
     std::string path = SettingsFilePath((dir.Path() / "").string());
-    IniSettings settings {path};
+    IniSettings settings {SystemFiles(), path};
 };
 
 // Expects the write to fail with the file's path and to leave the file as it was.
@@ -110,10 +111,10 @@ TEST_F(IniSettingsTest, FailedWritesNameTheFileAndChangeNothing)
 {
     // A folder that cannot exist stops every user, root included.
     WriteFile(dir.File("file"), "");
-    IniSettings underFile(dir.File("file") + "/tallyhourlite.ini");
+    IniSettings underFile(SystemFiles(), dir.File("file") + "/tallyhourlite.ini");
     ExpectWriteFails(underFile, "");
 
-    IniSettings inProc("/proc/tallyhourlite.ini");
+    IniSettings inProc(SystemFiles(), "/proc/tallyhourlite.ini");
     ExpectWriteFails(inProc, "");
 }
 
@@ -135,7 +136,7 @@ TEST_F(IniSettingsTest, ReadOnlyFileOrFolderFailsTheWrite)
 
     // A file that cannot be read is not replaced by one holding only the new key.
     fs::permissions(path, fs::perms::owner_write, fs::perm_options::replace);
-    IniSettings unreadable(path);
+    IniSettings unreadable(SystemFiles(), path);
     EXPECT_THROW(unreadable.WriteInteger("main", "PrjIdCounter", 7), SettingsWriteError);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
     EXPECT_EQ(ReadFile(path), before);

@@ -4,6 +4,7 @@
 #include "model/datetime.h"
 #include "model/time_model.h"
 #include "platform/fake/fake_clock.h"
+#include "platform/system/posix_file_system.h"
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
 #include "support/temp_dir.h"
@@ -318,7 +319,7 @@ protected:
     TimeModel model;
     std::string dataPath = dir.File("timers.dat");
     std::string backupPath = dir.File("~timersBackup.dat");
-    DataFile data {model, log, clock, DataFilePaths::InDirectory(dir.Path())};
+    DataFile data {model, log, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path())};
 };
 
 } // namespace tally::test

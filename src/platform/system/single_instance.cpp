@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/file.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace tally {
@@ -28,7 +30,10 @@ SingleInstanceLock::~SingleInstanceLock()
 std::string SingleInstanceLock::DefaultLockFile()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime) {
+    std::error_code error;
+    // A runtime folder that is named but missing (a session set up half-way)
+    // would leave no lock at all; the temporary folder still gives one.
+    if (runtime && *runtime && std::filesystem::is_directory(runtime, error)) {
         return std::string(runtime) + "/tallyhour-zide.lock";
     }
     const char* tmp = std::getenv("TMPDIR");
