@@ -113,7 +113,7 @@ public:
         Field("Name");
         timer.Name = m_in.ReadString();
         Field("identifier count");
-        const std::int32_t idCount = m_in.ReadInteger();
+        const std::int32_t idCount = ReadCount(4);
         Log(2, [&] { return "IdentifierCount:" + std::to_string(idCount); });
         for (std::int32_t i = 0; i < idCount; ++i) {
             Log(2, [&] { return "Load id " + std::string(kNumeroSign) + std::to_string(i); });
@@ -138,11 +138,11 @@ public:
         Field("ProjectId");
         timer.ProjectId = m_in.ReadInteger();
         Field("active period count");
-        const std::int32_t activeCount = m_in.ReadInteger();
+        const std::int32_t activeCount = ReadCount(kPeriodBytes);
         Field("active periods");
         Periods(timer.ActivePeriods, activeCount, false);
         Field("background period count");
-        const std::int32_t backgroundCount = m_in.ReadInteger();
+        const std::int32_t backgroundCount = ReadCount(kPeriodBytes);
         Log(3, [&] { return "WorkPeriodsCount" + std::to_string(backgroundCount); });
         Field("background periods");
         Periods(timer.BackgroundPeriods, backgroundCount, true);
@@ -176,6 +176,8 @@ public:
         version = m_in.ReadString();
         m_log.WriteLine(0, "Data file version " + version);
         Field("timer count");
+        // Not checked against the bytes left: a cut file still gives every
+        // timer it holds whole, and each is made only once read.
         const std::int32_t timerCount = m_in.ReadInteger();
         m_log.WriteLine(0, "TimerCount: " + std::to_string(timerCount));
         for (std::int32_t i = 0; i < timerCount; ++i) {
@@ -202,6 +204,22 @@ public:
     std::string Where() const { return m_place.Text(); }
 
 private:
+    // A count that claims more items than the rest of the file can hold is
+    // refused at once, before anything is made for them (the timer they
+    // belong to could not be read whole anyway).
+    std::int32_t ReadCount(std::size_t minBytesEach)
+    {
+        const std::size_t at = m_in.Position();
+        const std::int32_t count = m_in.ReadInteger();
+        if (count > 0 && static_cast<std::size_t>(count) > m_in.Remaining() / minBytesEach) {
+            throw StreamReadError(std::to_string(count) + " at offset " + std::to_string(at)
+                                      + " claims more than the " + std::to_string(m_in.Remaining())
+                                      + " bytes left in the file",
+                                  at);
+        }
+        return count;
+    }
+
     void Periods(PeriodList& periods, std::int32_t count, bool logEach)
     {
         if (logEach && LogWants(m_log, 3)) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 namespace tally {
 namespace {
 
@@ -51,6 +54,29 @@ TEST(SettingsStore, WriteFailureNamesTheStore)
     } catch (const SettingsWriteError& e) {
         EXPECT_STREQ(e.what(), "Unable to write to memory settings");
     }
+}
+
+TEST(KeptSettings, RefusedWritesAreKeptForTheRunAndReportedOnce)
+{
+    auto store = std::make_unique<MemorySettings>();
+    MemorySettings* memory = store.get();
+    memory->WriteString("main", "SoundOn", "1");
+    memory->SetReadOnly(true);
+    std::vector<std::string> reports;
+    KeptSettings kept(std::move(store), [&](const std::string& error) { reports.push_back(error); });
+
+    kept.WriteBool("main", "SoundOn", false);
+    kept.WriteBool("main", "FirstLaunch", false);
+    EXPECT_FALSE(kept.ReadBool("main", "SoundOn", true));
+    EXPECT_FALSE(kept.ReadBool("main", "FirstLaunch", true));
+    EXPECT_EQ(reports, std::vector<std::string> {"Unable to write to memory settings"});
+
+    // Once the store takes writes again, it holds what is written.
+    memory->SetReadOnly(false);
+    kept.WriteBool("main", "SoundOn", true);
+    memory->WriteString("main", "SoundOn", "0");
+    EXPECT_FALSE(kept.ReadBool("main", "SoundOn", true));
+    EXPECT_EQ(reports.size(), 1U);
 }
 
 } // namespace

@@ -180,14 +180,16 @@ TEST_F(DamageTest, LengthsOutsideTheBufferAreInvalidInBothLayouts)
     }
 }
 
-TEST_F(DamageTest, HugeCountsEndAtTheEndOfTheFile)
+TEST_F(DamageTest, HugeCountsAreRefusedBeforeAnythingIsMadeForThem)
 {
     const std::string header = ByteWriter().Text("Tallyhour Zide timers data file v1.1").Text("v").Bytes();
     EXPECT_EQ(LoadBytes(header + ByteWriter().Int(2147483647).Bytes()).State, LoadResult::Status::Invalid);
     // One timer announcing two billion identifiers, then two billion periods.
     ByteWriter ids;
     ids.Int(1).Text("t").Int(2147483647).Text("a").Text("b");
-    EXPECT_EQ(LoadBytes(header + ids.Bytes()).State, LoadResult::Status::Invalid);
+    const LoadResult idsResult = LoadBytes(header + ids.Bytes());
+    EXPECT_EQ(idsResult.State, LoadResult::Status::Invalid);
+    EXPECT_THAT(idsResult.Error, ::testing::HasSubstr("identifier count: 2147483647 at offset 54 claims more than"));
     ByteWriter periods;
     periods.Int(1).Text("t").Int(0).Byte(1).Int(0).Int(0).Double(0).Double(0).Double(0).Int(0).Int(0);
     periods.Int(2147483647).Double(1).Double(2);

@@ -143,7 +143,7 @@ TEST_F(DataToolTest, BadFilesFailWithAMessageAndAreLeftAlone)
         EXPECT_EQ(run.Status, 1);
         EXPECT_TRUE(run.Out.empty());
         EXPECT_THAT(run.Err, HasSubstr("not a readable data file"));
-        EXPECT_THAT(run.Err, HasSubstr("timer 0, background periods"));
+        EXPECT_THAT(run.Err, HasSubstr("timer 0, background period count: 2 at offset 187 claims more than"));
     }
     EXPECT_EQ(ReadFile(path), damaged);
     EXPECT_EQ(fs::last_write_time(path), before);

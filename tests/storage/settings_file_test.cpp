@@ -83,6 +83,19 @@ TEST_F(IniSettingsTest, ReadsSeeChangesMadeByOthers)
     EXPECT_EQ(settings.Read("main", "LogActive"), std::nullopt);
 }
 
+TEST_F(IniSettingsTest, BinaryGarbageAndHugeLinesReadAsDefaultsAndStayWritable)
+{
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) {
+        garbage += static_cast<char>((i * 7919) % 256);
+    }
+    WriteFile(path, garbage + "\n" + std::string(8 << 20, '[') + "\n[main]\nSoundOn=0\n" + std::string(8 << 20, 'k'));
+    EXPECT_EQ(settings.ReadInteger("main", "SoundOn", 1), 0);
+    EXPECT_EQ(settings.ReadInteger("main", "ShowHints", 1), 1);
+    settings.WriteInteger("main", "ShowHints", 0);
+    EXPECT_EQ(settings.ReadInteger("main", "ShowHints", 1), 0);
+}
+
 TEST_F(IniSettingsTest, LongValuesAreCutAt2047)
 {
     WriteFile(path, "[main]\nProxy=" + std::string(3000, 'x') + "\n");
