@@ -212,9 +212,8 @@ private:
         const std::size_t at = m_in.Position();
         const std::int32_t count = m_in.ReadInteger();
         if (count > 0 && static_cast<std::size_t>(count) > m_in.Remaining() / minBytesEach) {
-            throw StreamReadError(std::to_string(count) + " at offset " + std::to_string(at)
-                                      + " claims more than the " + std::to_string(m_in.Remaining())
-                                      + " bytes left in the file",
+            throw StreamReadError(std::to_string(count) + " at offset " + std::to_string(at) + " claims more than the "
+                                      + std::to_string(m_in.Remaining()) + " bytes left in the file",
                                   at);
         }
         return count;

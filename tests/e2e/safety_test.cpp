@@ -55,8 +55,18 @@ TEST_F(SafetyTest, SessionEndWithTheTimerDialogOpenKeepsEveryTimer)
     // The "+" under the list; a click before the window takes input is lost.
     bool opened = false;
     for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
-        rig->Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Tallyhour Zide$", "mousemove", "--window", "%1",
-                      "69", "304", "click", "1"});
+        rig->Xdotool({"search",
+                      "--sync",
+                      "--onlyvisible",
+                      "--name",
+                      "^Tallyhour Zide$",
+                      "mousemove",
+                      "--window",
+                      "%1",
+                      "69",
+                      "304",
+                      "click",
+                      "1"});
         opened = LogHas("actNewTimerExecute->", 20s);
     }
     ASSERT_TRUE(opened);

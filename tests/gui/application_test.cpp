@@ -130,6 +130,15 @@ TEST_F(ApplicationTest, OptionItemsWriteTheirKeysAtOnce)
     options->actions()[0]->trigger(); // "Load at windows startup" off
     EXPECT_EQ(settings->ReadString("main", "AutoRun", ""), "0");
     EXPECT_FALSE(autoStart.registered);
+
+    // A store that refuses writes: the user is told once, the choice holds
+    // for the run.
+    settings->SetReadOnly(true);
+    options->actions()[5]->trigger();
+    options->actions()[5]->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+              "Unable to write to memory settings. Settings changed now will not be kept after the program ends.");
 }
 
 TEST_F(ApplicationTest, SocketTimeOutsAreDroppedOtherErrorsShown)
@@ -150,8 +159,17 @@ TEST_F(ApplicationTest, ShutdownClosesSavesAndReleasesOnce)
     app->Engine().TimUpdateTimer();
     clock.AdvanceSeconds(5);
     app->Engine().TimUpdateTimer();
+    // A logout that may still be cancelled: saved, nothing released.
+    const std::size_t saves = Count("SafeSave->");
+    app->SaveForSession();
+    EXPECT_EQ(Count("SafeSave->"), saves + 1);
+    EXPECT_FALSE(app->Ended());
+    EXPECT_EQ(app->Model().Timers.Count(), 1u);
+    EXPECT_TRUE(app->TimUpdate.isActive());
+
     app->FormCloseQuery();
     app->FormCloseQuery();
+    app->SaveForSession();
     EXPECT_EQ(Count("FormCloseQuery->"), 1u);
     EXPECT_TRUE(app->Model().Timers.Empty()); // released after the save
     EXPECT_FALSE(app->TimUpdate.isActive());
