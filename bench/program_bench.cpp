@@ -7,9 +7,11 @@
 //   - resident memory (VmRSS, VmHWM) two seconds after start-up;
 //   - CPU time of all the program's threads (schedstat, nanoseconds) while
 //     20 application and caption timers track against 50 windows, with the
-//     main window shown and hidden.
+//     main window shown and hidden, and hidden with another of the windows
+//     brought to the front every few seconds (--switch-every, default 5; 0
+//     leaves that out).
 //
-//   program_bench [--runs N] [--cpu-seconds S] [--no-startup] [--no-cpu] [--program FILE]
+//   program_bench [--runs N] [--cpu-seconds S] [--switch-every S] [--no-startup] [--no-cpu] [--program FILE]
 //   program_bench --write-data DIR N
 //
 // --write-data DIR N only writes the data file of the CPU measurement with N
@@ -35,6 +37,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -327,14 +330,18 @@ public:
 
     std::map<std::string, ThreadSample> Threads() const { return m_threads; }
 
-    // Reads every second until the time is over.
-    CpuSample ReadFor(std::chrono::seconds span)
+    // Reads every second until the time is over, running everySecond after
+    // each reading.
+    CpuSample ReadFor(std::chrono::seconds span, const std::function<void()>& everySecond = {})
     {
         const auto end = std::chrono::steady_clock::now() + span;
         while (std::chrono::steady_clock::now() < end) {
             std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
                 std::chrono::seconds(1), end - std::chrono::steady_clock::now()));
             Read();
+            if (everySecond) {
+                everySecond();
+            }
         }
         return Read();
     }
@@ -420,7 +427,9 @@ void PrintStartup(const char* what, const StartupFigures& figures)
                 figures.ReferenceRss.c_str());
 }
 
-void MeasureCpu(bool shown, int seconds)
+// switchEvery > 0: during the measurement another of the programs' windows
+// comes to the front every switchEvery seconds (the main window hidden).
+void MeasureCpu(bool shown, int seconds, int switchEvery = 0)
 {
     Folder folder;
     WriteSettings(folder, shown);
@@ -450,9 +459,19 @@ void MeasureCpu(bool shown, int seconds)
     if (shown && rig.Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Tallyhour Zide$"}) != 0) {
         throw std::runtime_error("the main window did not appear");
     }
-    std::ostringstream id;
-    id << "0x" << std::hex << windows.front()->Id();
-    rig.Xdotool({"windowactivate", "--sync", id.str()});
+    const auto activate = [&](std::size_t i) {
+        std::ostringstream id;
+        id << "0x" << std::hex << windows[i % windows.size()]->Id();
+        rig.Xdotool({"windowactivate", "--sync", id.str()});
+    };
+    activate(0);
+    int second = 0;
+    std::size_t next = 1;
+    const auto switching = [&] {
+        if (switchEvery > 0 && ++second % switchEvery == 0) {
+            activate(next++);
+        }
+    };
 
     // Hidden, the tick slows down over the first minute; measure after it.
     const int warmUp = shown ? 10 : 65;
@@ -460,13 +479,17 @@ void MeasureCpu(bool shown, int seconds)
     const CpuSample begin = cpu.Read();
     const CpuSample settled = cpu.ReadFor(std::chrono::seconds(warmUp));
     const auto before = cpu.Threads();
-    const CpuSample end = cpu.ReadFor(std::chrono::seconds(seconds));
+    const CpuSample end = cpu.ReadFor(std::chrono::seconds(seconds), switching);
     const auto percent = [](const CpuSample& a, const CpuSample& b, int s) {
         return 100.0 * static_cast<double>(b.Ns - a.Ns) / (static_cast<double>(s) * 1e9);
     };
+    const std::string what = !shown && switchEvery > 0
+                                 ? "hidden, a window to the front every " + std::to_string(switchEvery) + " s"
+                             : shown ? "shown "
+                                     : "hidden";
     std::printf("CPU, main window %s, 20 timers, 50 windows: %.4f %% of a core over %d s "
                 "(%.1f ms, %.2f wake-ups/s); first %d s: %.4f %%; VmRSS %s\n",
-                shown ? "shown " : "hidden",
+                what.c_str(),
                 percent(settled, end, seconds),
                 seconds,
                 static_cast<double>(end.Ns - settled.Ns) / 1e6,
@@ -493,6 +516,7 @@ int main(int argc, char** argv)
 {
     int runs = 10;
     int cpuSeconds = 120;
+    int switchEvery = 5;
     bool startup = true;
     bool cpu = true;
     for (int i = 1; i < argc; ++i) {
@@ -501,6 +525,8 @@ int main(int argc, char** argv)
             runs = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--cpu-seconds" && i + 1 < argc) {
             cpuSeconds = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--switch-every" && i + 1 < argc) {
+            switchEvery = std::max(0, std::atoi(argv[++i]));
         } else if (arg == "--write-data" && i + 2 < argc) {
             const std::size_t periods = std::strtoull(argv[i + 2], nullptr, 10);
             WriteData(argv[i + 1], true, periods);
@@ -514,7 +540,8 @@ int main(int argc, char** argv)
         } else {
             std::fprintf(
                 stderr,
-                "usage: program_bench [--runs N] [--cpu-seconds S] [--no-startup] [--no-cpu] [--program FILE]\n");
+                "usage: program_bench [--runs N] [--cpu-seconds S] [--switch-every S] [--no-startup] [--no-cpu] "
+                "[--program FILE]\n");
             return 2;
         }
     }
@@ -527,6 +554,9 @@ int main(int argc, char** argv)
         if (cpu) {
             MeasureCpu(true, cpuSeconds);
             MeasureCpu(false, cpuSeconds);
+            if (switchEvery > 0) {
+                MeasureCpu(false, cpuSeconds, switchEvery);
+            }
         }
     } catch (const std::exception& e) {
         std::printf("program_bench skipped: %s\n", e.what());

@@ -61,6 +61,32 @@ void TMyTimer::Close(OpenPeriod period)
     period.Start = kNoPeriod;
 }
 
+void TMyTimer::Handover(OpenPeriod from, OpenPeriod to, const ClockReading& now)
+{
+    if (to.Start == kNoPeriod && from.Last != kNoPeriod) {
+        const std::int64_t wallDeltaMs = DaysToMs(now.Now - from.Last);
+        const std::int64_t tickDeltaMs = std::max<std::int64_t>(0, now.TickMs - from.LastTick);
+        // Across a clock step the other period's end is no instant to start
+        // from; the new period opens now instead.
+        if (!IsClockStep(wallDeltaMs, tickDeltaMs)) {
+            to.Start = from.Last;
+            to.Last = from.Last;
+            to.LastTick = from.LastTick;
+        }
+    }
+    Increment(to, now);
+}
+
+void TMyTimer::IncActiveTimeFromBackground(const ClockReading& now)
+{
+    Handover(BackgroundPeriod(), ActivePeriod(), now);
+}
+
+void TMyTimer::IncBackgroundTimeFromActive(const ClockReading& now)
+{
+    Handover(ActivePeriod(), BackgroundPeriod(), now);
+}
+
 void TMyTimer::IncActiveTime(const ClockReading& now)
 {
     Increment(ActivePeriod(), now);

@@ -64,6 +64,11 @@ public:
     // the open period, opening it when there is none.
     void IncActiveTime(const ClockReading& now);
     void IncBackgroundTime(const ClockReading& now);
+    // The same, for a timer that the previous tick saw as the other kind: a
+    // period opened here begins at the other kind's last increment, so the
+    // time between the two ticks counts as one kind instead of neither.
+    void IncActiveTimeFromBackground(const ClockReading& now);
+    void IncBackgroundTimeFromActive(const ClockReading& now);
 
     // Append the open period {Start, Last} to its list and close it.
     void CloseActivePeriod();
@@ -91,6 +96,7 @@ private:
     };
     static void Increment(OpenPeriod period, const ClockReading& now);
     static void Close(OpenPeriod period);
+    static void Handover(OpenPeriod from, OpenPeriod to, const ClockReading& now);
     OpenPeriod ActivePeriod() { return {ActiveStart, ActiveLast, m_activeLastTick, ActiveTime, ActivePeriods}; }
     OpenPeriod BackgroundPeriod()
     {

@@ -38,6 +38,13 @@ inline bool PointInRect(ScreenPoint p, const ScreenRect& r)
     return p.X >= r.Left && p.X <= r.Right && p.Y >= r.Top && p.Y <= r.Bottom;
 }
 
+// What a desktop tells as it happens, for the tick to run at once instead of
+// at its next firing.
+enum class DesktopChange {
+    Windows, // the active window changed, a window appeared, went or was renamed
+    Lock,    // the session was locked or unlocked
+};
+
 // One top-level window as the backend sees it, before any scope filtering.
 struct TopLevelWindow
 {
@@ -56,6 +63,7 @@ class Desktop
 public:
     using KeystrokeHandler = std::function<void()>;
     using PowerHandler = std::function<void(int code)>;
+    using ChangeHandler = std::function<void(DesktopChange change)>;
 
     virtual ~Desktop() = default;
 
@@ -93,6 +101,11 @@ public:
     // pbtApmResumeSuspend, other codes passed on as they come); an empty
     // handler removes it.
     virtual void SetPowerHandler(PowerHandler onPower) = 0;
+
+    // Installs the receiver of change notices; an empty handler removes it.
+    // It runs from DispatchEvents only, never from inside another call. A
+    // desktop that learns of no changes keeps the default and never calls it.
+    virtual void SetChangeHandler(ChangeHandler /*onChange*/) { }
 
     // The pointer position in screen coordinates.
     virtual ScreenPoint GetCursorPos() = 0;

@@ -11,6 +11,7 @@ class SessionWatcher
 {
 public:
     using PowerHandler = std::function<void(int code)>;
+    using LockHandler = std::function<void()>;
 
     virtual ~SessionWatcher() = default;
 
@@ -19,6 +20,11 @@ public:
 
     // Receiver of power notifications (4 suspend, 7 resume); empty removes it.
     virtual void SetPowerHandler(PowerHandler onPower) = 0;
+
+    // Receiver of lock changes (locked to unlocked or back), run from
+    // DispatchEvents; empty removes it. A watcher that cannot tell keeps the
+    // default and never calls it.
+    virtual void SetLockHandler(LockHandler /*onLockChange*/) { }
 
     // Descriptors for the shell's event loop; DispatchEvents handles what is
     // pending on them and runs the power handler on the calling thread.

@@ -31,16 +31,12 @@ void TrackingEngine::RemoveKeyboardHook()
     }
 }
 
-void TrackingEngine::OnKeystroke()
-{
-    Log(4, "WmUser");
-    m_state.LastKeyTick = m_clock.TickMs();
-}
-
 void TrackingEngine::OnPowerBroadcast(int code)
 {
     if (code == pbtApmSuspend) {
         Log(0, "sleep->");
+        // The periods end at the suspend, not at the last tick before it.
+        CountAllUpToNow();
         m_state.Sleeping = true;
         AddToAllTimersOffEvents();
         if (AfterSuspend) {
@@ -55,6 +51,7 @@ void TrackingEngine::OnPowerBroadcast(int code)
 void TrackingEngine::AddToAllTimersOffEvents()
 {
     Log(0, "AddToAllTimersOffEvents->");
+    CountAllUpToNow();
     for (TMyTimer& timer : m_timers) {
         timer.CloseBackgroundPeriod();
         timer.CloseActivePeriod();
@@ -77,6 +74,8 @@ void TrackingEngine::actStartTimerExecute(std::span<TMyTimer* const> selected)
 void TrackingEngine::actStopTimerExecute(std::span<TMyTimer* const> selected)
 {
     Log(0, "actStopTimerExecute->");
+    // Their periods end now; the next tick closes them there.
+    CountUpToNow(selected);
     for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
         if (*it) {
             (*it)->SetEnabled(false);

@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <limits>
+#include <utility>
 
 namespace tally {
 
@@ -22,6 +23,7 @@ TrackingEngine::TrackingEngine(TimerList& timers,
 {
     m_state.LastKeyTick = m_clock.TickMs();
     m_desktop.SetPowerHandler([this](int code) { OnPowerBroadcast(code); });
+    m_desktop.SetChangeHandler([this](DesktopChange change) { OnDesktopChange(change); });
 }
 
 TrackingEngine::~TrackingEngine()
@@ -29,6 +31,7 @@ TrackingEngine::~TrackingEngine()
     // The desktop may outlive us: leave no handler behind that points here.
     try {
         m_desktop.SetPowerHandler(nullptr);
+        m_desktop.SetChangeHandler(nullptr);
         if (m_hooked) {
             m_desktop.RemoveKeyboardHook();
         }
@@ -96,8 +99,11 @@ void TrackingEngine::TimTBarTimer()
     const int interval = UpdateIntervalFor(m_state.HiddenTickCount);
     if (interval != m_updateIntervalMs) {
         m_updateIntervalMs = interval;
-        if (SetUpdateInterval) {
+        // A change tick that was put off keeps the timer's early firing; that
+        // tick sets the new interval.
+        if (SetUpdateInterval && !m_changeTickDue) {
             SetUpdateInterval(interval);
+            m_tickDueMs = m_clock.TickMs() + interval;
         }
     }
 }
@@ -123,6 +129,14 @@ void TrackingEngine::UpdateIdle()
 void TrackingEngine::TimUpdateTimer()
 {
     Log(1, "TimUpdateTimer->");
+    const std::int64_t startTick = m_clock.TickMs();
+    const bool overdue = Overdue(startTick);
+    const unsigned heldTypes = std::exchange(m_heldTypes, 0U);
+    m_lastTickMs = startTick;
+    m_tickDueMs = startTick + m_updateIntervalMs;
+    if (std::exchange(m_changeTickDue, false) && SetUpdateInterval) {
+        SetUpdateInterval(m_updateIntervalMs); // it fired early for a change
+    }
     if (m_state.Sleeping || DesktopLocked()) {
         return;
     }
@@ -137,7 +151,8 @@ void TrackingEngine::TimUpdateTimer()
     TickCensus census(m_desktop, MainWindow, SkipWindow, namesNeeded);
     m_foregroundKnown = false;
     for (TMyTimer& timer : m_timers) {
-        TrackTimer(timer, census, now);
+        const bool held = !overdue && (heldTypes & (1U << timer.TimerType)) != 0;
+        TrackTimer(timer, census, now, held);
     }
 
     if (RepaintTimerList) {
@@ -151,32 +166,55 @@ void TrackingEngine::TimUpdateTimer()
     Log(1, "Update-<");
 }
 
-void TrackingEngine::TrackTimer(TMyTimer& timer, TickCensus& census, const ClockReading& now)
+TrackingEngine::Seen TrackingEngine::Classify(TMyTimer& timer, TickCensus& census, std::int64_t tickMs)
+{
+    std::uint64_t result = trAbsent;
+    try {
+        result = TimerTargetOk(timer, census, tickMs);
+    } catch (...) {
+        // Not knowing where the target is counts as absent.
+        Log(0, "TargetWindow failed");
+        result = trAbsent;
+    }
+    if (result == trAbsent) {
+        return Seen::Absent;
+    }
+    const bool foreground = result <= trIdleTimer || IsForeground(result);
+    const bool active = foreground
+                        && (timer.TimerType == ttManual || timer.TimerType == ttInternet
+                            || (timer.TimerType == ttIdleTime) == m_state.IsIdle);
+    return active ? Seen::Active : Seen::Background;
+}
+
+void TrackingEngine::TrackTimer(TMyTimer& timer, TickCensus& census, const ClockReading& now, bool heldUntilNow)
 {
     bool activeHit = false;
     bool backgroundHit = false;
     if (timer.Enabled) {
-        std::uint64_t result = trAbsent;
         try {
-            result = TimerTargetOk(timer, census, now.TickMs);
+            // What the last tick saw lasted until the change this tick answers.
+            if (heldUntilNow && timer.ActiveStart != kNoPeriod) {
+                timer.IncActiveTime(now);
+            }
+            if (heldUntilNow && timer.BackgroundStart != kNoPeriod) {
+                timer.IncBackgroundTime(now);
+            }
         } catch (...) {
-            // Not knowing where the target is counts as absent.
-            Log(0, "TargetWindow failed");
-            result = trAbsent;
+            Log(0, "IncActiveTime failed");
         }
-        if (result == trAbsent) {
+        const Seen seen = Classify(timer, census, now.TickMs);
+        if (seen == Seen::Absent) {
             timer.Suspended = true;
         } else {
             timer.Suspended = timer.TimerType == ttIdleTime && !m_state.IsIdle;
-            const bool foreground = result <= trIdleTimer || IsForeground(result);
-            const bool active = foreground
-                                && (timer.TimerType == ttManual || timer.TimerType == ttInternet
-                                    || (timer.TimerType == ttIdleTime) == m_state.IsIdle);
+            const bool active = seen == Seen::Active;
             try {
+                // A switch between active and background starts the new
+                // period where the other ended: the present time stays whole.
                 if (active) {
-                    timer.IncActiveTime(now);
+                    timer.IncActiveTimeFromBackground(now);
                 } else {
-                    timer.IncBackgroundTime(now);
+                    timer.IncBackgroundTimeFromActive(now);
                 }
             } catch (...) {
                 Log(0, "IncActiveTime failed");

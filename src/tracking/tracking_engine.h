@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -65,6 +66,24 @@ public:
     void TimUpdateTimer();
     void TimTBarTimer();
     int UpdateIntervalMs() const { return m_updateIntervalMs; }
+
+    // A change on the desktop (the engine installs this as the desktop's
+    // change handler) or the first keystroke after an idle stretch runs a
+    // tick at once, and the timers whose state the change ends get their
+    // last increment up to it: period boundaries lie at the change, not at
+    // the next periodic tick. At most one such tick runs per
+    // kChangeTickGapMs; one that comes sooner is put off until the gap has
+    // passed by making the tick's timer fire early once through
+    // SetUpdateInterval (the tick that follows sets the interval back).
+    void OnDesktopChange(DesktopChange change);
+    static constexpr std::int64_t kChangeTickGapMs = 200;
+
+    // Gives every listed timer whose state still holds (its target is where
+    // the last tick saw it) its last increment up to now, before its periods
+    // are closed for a reason other than a tick: stop, suspend, shutdown.
+    // Does nothing while the tick would be skipped, or when the tick is
+    // overdue (the process did not run: nothing is known of that time).
+    void CountUpToNow(std::span<TMyTimer* const> timers);
     // The pacing has slowed the tick as far as it goes and the main window is
     // hidden: further pacing firings change nothing (with no taskbar button
     // to keep hidden), so the shell may stop them until the window shows.
@@ -99,7 +118,14 @@ private:
     void Log(std::uint8_t level, std::string_view text);
     bool DesktopLocked();
     void UpdateIdle();
-    void TrackTimer(TMyTimer& timer, TickCensus& census, const ClockReading& now);
+    enum class Seen { Absent, Active, Background };
+    Seen Classify(TMyTimer& timer, TickCensus& census, std::int64_t tickMs);
+    void TrackTimer(TMyTimer& timer, TickCensus& census, const ClockReading& now, bool heldUntilNow);
+    void TickOnChange(unsigned heldTypes);
+    void CountAllUpToNow();
+    void CountOpenPeriods(std::span<TMyTimer* const> timers);
+    bool Overdue(std::int64_t tickMs) const;
+    bool NamesNeeded(std::span<TMyTimer* const> timers) const;
     bool IsForeground(WindowHandle window);
     void HintCheck();
 
@@ -111,6 +137,14 @@ private:
     TBrisvaleLog& m_log;
     int m_updateIntervalMs = 1000;
     bool m_hooked = false;
+    // Change ticks: when the last tick ran and when the tick's timer fires
+    // next (both on the monotonic tick), whether a change tick was put off,
+    // and the timer types (bits of 1 << TimerType) whose state held until
+    // the change that the next tick answers.
+    std::optional<std::int64_t> m_lastTickMs;
+    std::int64_t m_tickDueMs = 0;
+    bool m_changeTickDue = false;
+    unsigned m_heldTypes = 0;
     // The foreground window, asked at most once per tick.
     bool m_foregroundKnown = false;
     WindowHandle m_foreground = 0;

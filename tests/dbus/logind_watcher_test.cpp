@@ -73,11 +73,14 @@ TEST_F(LogindWatcherTest, ReadsTheLockAtStartAndFollowsItsChanges)
     LogindSessionWatcher& watcher = Start(Options());
     EXPECT_EQ(watcher.SessionPath(), m_sessionPath);
     EXPECT_TRUE(watcher.IsLocked());
+    std::vector<bool> told; // what the lock handler found, once per change
+    watcher.SetLockHandler([&] { told.push_back(watcher.IsLocked()); });
 
     m_logind->SetLockedHint(m_sessionPath, false);
     EXPECT_TRUE(PumpUntil(watcher, [&] { return !watcher.IsLocked(); }));
     m_logind->SetLockedHint(m_sessionPath, true);
     EXPECT_TRUE(PumpUntil(watcher, [&] { return watcher.IsLocked(); }));
+    EXPECT_EQ(told, std::vector<bool>({false, true}));
     EXPECT_THAT(m_messages, IsEmpty());
 }
 

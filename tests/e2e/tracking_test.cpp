@@ -148,5 +148,81 @@ TEST_F(ProgramTest, ActiveAndBackgroundPeriodsFollowTheWindowInFront)
     }
 }
 
+// The program as it usually runs, hidden in the notification area, where the
+// tick slows down: a window's time in front and behind and the running time
+// of every timer come out whole, however far apart the ticks are.
+TEST_F(ProgramTest, HiddenProgramCountsWholePhasesBetweenSlowTicks)
+{
+    {
+        TimeModel model;
+        for (const std::uint8_t type : {ttManual, ttCaption, ttApplication}) {
+            TMyTimer& timer = model.Timers.Create();
+            timer.Name = std::to_string(type);
+            timer.TimerType = type;
+            timer.SetEnabled(true);
+        }
+        model.Timers[1].Identifiers = {"e2e TARGET"};
+        model.Timers[2].Identifiers = {XRig::TestWindowProgram()}; // a window of it runs throughout
+        SaveData(model);
+    }
+    const std::string other = dir.File("other-window");
+    std::filesystem::copy_file(XRig::TestWindowProgram(), other);
+    auto helper = rig->StartWindow({"--title", "Helper"});
+
+    auto program = StartProgram();
+    ASSERT_TRUE(LogHas("Init->"));
+    const TDateTime started = Now();
+    std::this_thread::sleep_for(8s); // the hidden tick has slowed to one every 5 s
+
+    const auto activate = [&](std::uint32_t window) {
+        std::ostringstream id;
+        id << "0x" << std::hex << window;
+        ASSERT_EQ(rig->Xdotool({"windowactivate", "--sync", id.str()}), 0);
+        ASSERT_TRUE(XRig::WaitUntil([&] { return rig->ActiveWindow() == window; }));
+    };
+    const TDateTime frontFrom = Now();
+    auto target = rig->StartWindow({"--title", "E2E target window"});
+    ASSERT_NO_FATAL_FAILURE(activate(target->Id()));
+    const TDateTime front = Now();
+    std::this_thread::sleep_for(12s);
+
+    const TDateTime behindFrom = Now();
+    WindowStart start;
+    start.Program = other;
+    auto cover = rig->StartWindow({"--title", "Something else"}, start);
+    ASSERT_NO_FATAL_FAILURE(activate(cover->Id()));
+    const TDateTime behind = Now();
+    std::this_thread::sleep_for(12s);
+
+    const TDateTime stopFrom = Now();
+    EXPECT_EQ(Terminate(*program), 0);
+    const TDateTime stopped = Now();
+
+    TimeModel model;
+    ASSERT_NO_FATAL_FAILURE(LoadData(model));
+    ASSERT_EQ(model.Timers.Count(), 3u);
+    const TMyTimer& manual = model.Timers[0];
+    const TMyTimer& caption = model.Timers[1];
+    const TMyTimer& application = model.Timers[2];
+    SCOPED_TRACE("caption active:" + Describe(caption.ActivePeriods)
+                 + " background:" + Describe(caption.BackgroundPeriods) + " manual:" + Describe(manual.ActivePeriods));
+    const TDateTime tolerance = 1.5 * kOneSecond;
+    // Each phase's true length lies between its inner and outer bounds.
+    const auto phase = [](TDateTime outerFrom, TDateTime innerFrom, TDateTime innerTo, TDateTime outerTo) {
+        return ((innerTo - innerFrom) + (outerTo - outerFrom)) / 2;
+    };
+    EXPECT_NEAR(caption.ActiveTime, phase(frontFrom, front, behindFrom, behind), tolerance);
+    EXPECT_NEAR(caption.BackgroundTime, phase(behindFrom, behind, stopFrom, stopped), tolerance);
+
+    // The others run from the first tick, a moment after start-up, to the end.
+    ASSERT_FALSE(manual.ActivePeriods.Count() == 0 || application.BackgroundPeriods.Count() == 0);
+    const TDateTime firstTick = manual.ActivePeriods[0].Start;
+    EXPECT_NEAR(firstTick, started, 2 * kOneSecond);
+    const TDateTime running = phase(firstTick, firstTick, stopFrom, stopped);
+    EXPECT_NEAR(manual.ActiveTime, running, tolerance);
+    EXPECT_NEAR(application.ActiveTime + application.BackgroundTime, running, tolerance);
+    EXPECT_NEAR(Sum(manual.ActivePeriods), manual.ActiveTime, 0.01 * kOneSecond);
+}
+
 } // namespace
 } // namespace tally::test

@@ -39,7 +39,7 @@ TEST_F(EngineTest, LinesReachTheRunLogUpToItsDetailLevel)
     EXPECT_EQ(ReadFile(path),
               "Tallyhour Zide run log\r\n\r\n"
               "TimUpdateTimer->\r\nTimerTargetOk->\r\nUpdate-<\r\n"
-              "sleep->\r\nAddToAllTimersOffEvents->\r\n");
+              "sleep->\r\nTimerTargetOk->\r\nAddToAllTimersOffEvents->\r\n");
 }
 
 // A log told to report its failures must still not cut a tick short.

@@ -20,9 +20,11 @@ TEST_F(EngineTest, ApplicationTimerMovesBetweenBackgroundActiveAndAbsent)
     Tick(3);
     ASSERT_EQ(timer.BackgroundPeriods.Count(), 1u); // closed at its last increment
     EXPECT_EQ(Ms(timer.BackgroundPeriods[0].Stop - timer.BackgroundPeriods[0].Start), 2000);
-    EXPECT_EQ(timer.ActiveStart, clock.Now());
+    // The active period begins where the background one ended: the 3 s
+    // between the two ticks count as active rather than as nothing.
+    EXPECT_EQ(timer.ActiveStart, timer.BackgroundPeriods[0].Stop);
     Tick();
-    EXPECT_EQ(Ms(timer.ActiveTime), 1000);
+    EXPECT_EQ(Ms(timer.ActiveTime), 4000);
 
     desktop.RemoveWindow(200);
     Tick();
@@ -59,9 +61,9 @@ TEST_F(EngineTest, ClassifiesEveryTypeInForegroundIdleAndBackground)
         TMyTimer& timer = AddTimer(type, {"report"});
         desktop.SetIdleSeconds(idleSeconds);
         desktop.SetForeground(foreground);
-        desktop.ResetCounters();
         clock.AdvanceSeconds(1);
-        desktop.PressKey();
+        desktop.PressKey(); // after an idle row this runs a tick of its own
+        desktop.ResetCounters();
         engine.TimUpdateTimer();
         std::string result = timer.ActiveStart != kNoPeriod ? "A" : timer.BackgroundStart != kNoPeriod ? "B" : "-";
         if (timer.Suspended) {

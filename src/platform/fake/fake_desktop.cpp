@@ -62,6 +62,13 @@ void FakeDesktop::SendPower(int code)
     }
 }
 
+void FakeDesktop::NotifyChange(DesktopChange change)
+{
+    if (m_onChange) {
+        m_onChange(change);
+    }
+}
+
 void FakeDesktop::ResetCounters()
 {
     m_censusCalls[0] = m_censusCalls[1] = 0;

@@ -53,9 +53,12 @@ public:
     // Delivers a keystroke or a power notification to the installed handler.
     void PressKey();
     void SendPower(int code);
+    // Delivers a change notice, as a desktop that watches the window system does.
+    void NotifyChange(DesktopChange change);
 
     bool Hooked() const { return static_cast<bool>(m_onKeystroke); }
     bool HasPowerHandler() const { return static_cast<bool>(m_onPower); }
+    bool HasChangeHandler() const { return static_cast<bool>(m_onChange); }
     int CensusCalls(bool withProcessNames) const { return m_censusCalls[withProcessNames ? 1 : 0]; }
     int ForegroundCalls() const { return m_foregroundCalls; }
     // The start window of the last census.
@@ -71,6 +74,7 @@ public:
     bool SetKeyboardHook(KeystrokeHandler onKeystroke) override;
     bool RemoveKeyboardHook() override;
     void SetPowerHandler(PowerHandler onPower) override { m_onPower = std::move(onPower); }
+    void SetChangeHandler(ChangeHandler onChange) override { m_onChange = std::move(onChange); }
     ScreenPoint GetCursorPos() override;
     std::vector<int> EventDescriptors() override { return {}; }
     void DispatchEvents() override { }
@@ -88,6 +92,7 @@ private:
     std::set<Op> m_failing;
     KeystrokeHandler m_onKeystroke;
     PowerHandler m_onPower;
+    ChangeHandler m_onChange;
     int m_censusCalls[2] = {0, 0};
     int m_foregroundCalls = 0;
     WindowHandle m_lastStartWindow = 0;

@@ -300,12 +300,17 @@ void LogindSessionWatcher::Impl::DispatchEvents()
         std::uint64_t count = 0;
         [[maybe_unused]] const auto ignored = read(m_wake.Get(), &count, sizeof count);
     }
+    const bool wasLocked = m_logindLocked || m_screenSaverActive;
     Guard([this] { CheckForSleep(); });
     ProcessBus(m_system.get(), m_systemBroken);
     ProcessBus(m_session.get(), m_sessionBroken);
     DropBrokenBuses();
     UpdateWatches();
     WakeIfQueued();
+    if ((m_logindLocked || m_screenSaverActive) != wasLocked && m_onLockChange) {
+        const LockHandler handler = m_onLockChange; // a copy: the handler may replace itself
+        Guard([&handler] { handler(); });
+    }
     if (m_pending) {
         std::rethrow_exception(std::exchange(m_pending, nullptr));
     }
@@ -434,6 +439,11 @@ bool LogindSessionWatcher::IsLocked()
 void LogindSessionWatcher::SetPowerHandler(PowerHandler onPower)
 {
     m_impl->SetPowerHandler(std::move(onPower));
+}
+
+void LogindSessionWatcher::SetLockHandler(LockHandler onLockChange)
+{
+    m_impl->SetLockHandler(std::move(onLockChange));
 }
 
 std::vector<int> LogindSessionWatcher::EventDescriptors()

@@ -59,6 +59,8 @@ public:
     bool IsLocked() override;
 
     void SetPowerHandler(PowerHandler onPower) override;
+    // Runs at the end of the DispatchEvents that saw the lock state change.
+    void SetLockHandler(LockHandler onLockChange) override;
 
     // One descriptor that stays the same for the watcher's lifetime and is
     // readable whenever DispatchEvents has work, whichever bus it comes from.

@@ -23,6 +23,7 @@ public:
 
     bool IsLocked();
     void SetPowerHandler(PowerHandler onPower) { m_onPower = std::move(onPower); }
+    void SetLockHandler(LockHandler onLockChange) { m_onLockChange = std::move(onLockChange); }
     std::vector<int> EventDescriptors() const;
     void DispatchEvents();
     void CheckForSleep();
@@ -79,6 +80,7 @@ private:
 
     LogindWatcherOptions m_options;
     PowerHandler m_onPower;
+    LockHandler m_onLockChange;
     SuspendDetector m_detector;
 
     logind::UniqueFd m_epoll;

@@ -35,10 +35,13 @@ void WindowCache::HandleEvent(const xcb_generic_event_t& event)
                     m_rootDirty |= kCheck;
                 } else if (e.atom == atoms.NetClientListStacking) {
                     m_rootDirty |= kStacking;
+                    m_changed = true;
                 } else if (e.atom == atoms.NetClientList) {
                     m_rootDirty |= kList;
+                    m_changed = true;
                 } else if (e.atom == atoms.NetActiveWindow) {
                     m_rootDirty |= kActive;
+                    m_changed = true;
                 }
                 return;
             }
@@ -51,6 +54,7 @@ void WindowCache::HandleEvent(const xcb_generic_event_t& event)
             }
             if (e.atom == atoms.NetWmName || e.atom == XCB_ATOM_WM_NAME || e.atom == XCB_ATOM_WM_TRANSIENT_FOR) {
                 it->second.NamesKnown = false;
+                m_changed = true;
             } else if (e.atom == atoms.NetWmPid || e.atom == XCB_ATOM_WM_CLIENT_MACHINE) {
                 it->second.PidKnown = false;
                 it->second.ExeKnown = false;
@@ -62,6 +66,8 @@ void WindowCache::HandleEvent(const xcb_generic_event_t& event)
             if (const auto it = m_input.Facts.find(e.window); it != m_input.Facts.end()) {
                 it->second.Mapped = true;
                 it->second.OverrideRedirect = e.override_redirect != 0;
+                // Menus and tooltips come and go with the pointer; no census lists them.
+                m_changed = m_changed || e.override_redirect == 0;
             }
             return;
         }
@@ -69,6 +75,7 @@ void WindowCache::HandleEvent(const xcb_generic_event_t& event)
             const auto& e = reinterpret_cast<const xcb_unmap_notify_event_t&>(event);
             if (const auto it = m_input.Facts.find(e.window); it != m_input.Facts.end()) {
                 it->second.Mapped = false;
+                m_changed = m_changed || !it->second.OverrideRedirect;
             }
             return;
         }
@@ -76,6 +83,9 @@ void WindowCache::HandleEvent(const xcb_generic_event_t& event)
             const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
             if (e.window == m_checkCandidate) {
                 m_rootDirty |= kCheck;
+            }
+            if (const auto it = m_input.Facts.find(e.window); it != m_input.Facts.end()) {
+                m_changed = m_changed || !it->second.OverrideRedirect;
             }
             Forget(e.window);
             return;
@@ -149,6 +159,8 @@ void WindowCache::Sync(bool& prefetched)
         StoreTree(tree.get());
     }
     m_drain();
+    // Every change told before the round trip is in what this query reads.
+    m_changed = false;
 }
 
 bool WindowCache::FetchPass()

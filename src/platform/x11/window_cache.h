@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace tally::x11 {
@@ -58,6 +59,12 @@ public:
     // The executable name behind a window whose process id ProcessIds gave.
     std::string ExecutableName(WindowHandle window, int pid);
 
+    // Whether the server told of a change that the tick looks at (the active
+    // window, the window list or its order, a window mapped, unmapped,
+    // destroyed or renamed) since the last query read the state.
+    bool Changed() const { return m_changed; }
+    bool TakeChanged() { return std::exchange(m_changed, false); }
+
     std::size_t KnownWindows() const { return m_windows.size(); }
     // Whether the cache watches the window; every such window is on the
     // default screen.
@@ -92,6 +99,7 @@ private:
     std::function<void()> m_drain;
     unsigned m_rootDirty = kAllRoot;
     bool m_checkVerified = true;
+    bool m_changed = false;
 
     xcb_window_t m_checkCandidate = XCB_WINDOW_NONE;
     std::vector<WindowHandle> m_stacking;

@@ -128,6 +128,8 @@ struct X11Desktop::Impl
             wakeNeeded = true;
         } else if (cache) {
             cache->HandleEvent(event);
+            // A change read during another call is told from the next dispatch.
+            wakeNeeded = wakeNeeded || (changeHandler && cache->Changed());
         }
     }
 
@@ -255,6 +257,7 @@ struct X11Desktop::Impl
     std::unique_ptr<x11::WindowCache> cache;
     bool wakeNeeded = false;
 
+    ChangeHandler changeHandler;
     KeystrokeHandler keyHandler;
     bool hookActive = false;
     std::uint64_t pendingKeys = 0;
@@ -265,7 +268,12 @@ X11Desktop::X11Desktop(SessionWatcher* watcher, std::string displayName)
     : m_impl(std::make_unique<Impl>(watcher, std::move(displayName)))
 { }
 
-X11Desktop::~X11Desktop() = default;
+X11Desktop::~X11Desktop()
+{
+    if (m_impl->watcher != nullptr) {
+        m_impl->watcher->SetLockHandler(nullptr); // the watcher outlives us
+    }
+}
 
 WindowHandle X11Desktop::GetForegroundWindow()
 {
@@ -383,6 +391,24 @@ void X11Desktop::SetPowerHandler(PowerHandler onPower)
     }
 }
 
+void X11Desktop::SetChangeHandler(ChangeHandler onChange)
+{
+    Impl& impl = *m_impl;
+    impl.changeHandler = std::move(onChange);
+    if (impl.watcher == nullptr) {
+        return;
+    }
+    if (!impl.changeHandler) {
+        impl.watcher->SetLockHandler(nullptr);
+        return;
+    }
+    impl.watcher->SetLockHandler([&impl] {
+        if (impl.changeHandler) {
+            impl.changeHandler(DesktopChange::Lock);
+        }
+    });
+}
+
 ScreenPoint X11Desktop::GetCursorPos()
 {
     return m_impl->Run([this](X11Connection& c) {
@@ -415,6 +441,7 @@ void X11Desktop::DispatchEvents()
         }
         impl.wakeNeeded = false;
     }
+    const bool changed = impl.cache && impl.cache->TakeChanged();
     if (impl.conn && impl.conn->HasError()) {
         lost = impl.conn->Label();
         impl.Drop();
@@ -431,6 +458,11 @@ void X11Desktop::DispatchEvents()
     }
     if (!lost.empty()) {
         throw std::runtime_error("Lost the connection to X display " + lost);
+    }
+    // Last, so that the tick it runs finds the keystrokes and the lock state current.
+    if (changed && impl.changeHandler) {
+        const ChangeHandler handler = impl.changeHandler; // a copy: the handler may replace itself
+        handler(DesktopChange::Windows);
     }
 }
 

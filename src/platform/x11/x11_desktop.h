@@ -47,6 +47,9 @@ public:
     bool SetKeyboardHook(KeystrokeHandler onKeystroke) override;
     bool RemoveKeyboardHook() override;
     void SetPowerHandler(PowerHandler onPower) override;
+    // Window changes come from the server's notifications, lock changes from
+    // the session watcher; both reach the handler from DispatchEvents.
+    void SetChangeHandler(ChangeHandler onChange) override;
     ScreenPoint GetCursorPos() override;
     std::vector<int> EventDescriptors() override;
     void DispatchEvents() override;
