@@ -103,9 +103,11 @@ void TrackingEngine::CountUpToNow(std::span<TMyTimer* const> timers)
 void TrackingEngine::CountOpenPeriods(std::span<TMyTimer* const> timers)
 {
     const ClockReading now = m_clock.Read();
-    if (Overdue(now.TickMs) || m_state.Sleeping || DesktopLocked() || m_state.Sleeping) {
-        return; // (the lock test may itself report a sleep noticed only now)
+    if (Overdue(now.TickMs) || m_state.Sleeping || DesktopLocked()) {
+        return;
     }
+    // Asked after the lock test, which may itself report a sleep noticed only
+    // now and close everything.
     bool open = false;
     for (const TMyTimer* timer : timers) {
         open = open

