@@ -13,6 +13,7 @@ tally_ensure_locales
 jobs=$(nproc)
 
 scripts/check-format.sh
+scripts/check-includes.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"

@@ -8,6 +8,7 @@
 //   soak_bench [--minutes N] [--pace-ms MS] [--seed S] [--program FILE]
 
 #include "model/time_model.h"
+#include "platform/system/posix_file_system.h"
 #include "platform/system/system_clock.h"
 #include "runlog/brisvale_log.h"
 #include "soak_desktop.h"
@@ -80,7 +81,7 @@ int Run(const std::string& program, int minutes, std::chrono::milliseconds pace,
     {
         tally::TimeModel model;
         SoakDesktop::AddTimers(model);
-        tally::DataFile data(model, log, clock, tally::DataFilePaths::InDirectory(folder.Path));
+        tally::DataFile data(model, log, clock, tally::SystemFiles(), tally::DataFilePaths::InDirectory(folder.Path));
         data.Save(data.Paths().DataFile);
     }
 
@@ -128,7 +129,7 @@ int Run(const std::string& program, int minutes, std::chrono::milliseconds pace,
     std::printf("exit code after SIGTERM: %s\n", exitCode ? std::to_string(*exitCode).c_str() : "none within 60 s");
 
     tally::TimeModel saved;
-    tally::DataFile data(saved, log, clock, tally::DataFilePaths::InDirectory(folder.Path));
+    tally::DataFile data(saved, log, clock, tally::SystemFiles(), tally::DataFilePaths::InDirectory(folder.Path));
     if (data.Load(data.Paths().DataFile).State != tally::LoadResult::Status::Loaded) {
         std::printf("saved data: the data file does not load\n");
         return 1;

@@ -95,7 +95,7 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->Iterations(8);
 void BM_PlainWriteAndFlush(benchmark::State& state)
 {
     Setup& s = Shared();
-    const TMemFileStream image = ReadWholeFile(s.dataPath);
+    const TMemFileStream image = ReadWholeFile(SystemFiles(), s.dataPath);
     for (auto _ : state) {
         const int fd = ::open(s.plainPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const auto bytes = image.Bytes();
@@ -141,7 +141,7 @@ void BM_ReadWholeFile(benchmark::State& state)
 {
     Setup& s = Shared();
     for (auto _ : state) {
-        TMemFileStream stream = ReadWholeFile(s.dataPath);
+        TMemFileStream stream = ReadWholeFile(SystemFiles(), s.dataPath);
         benchmark::DoNotOptimize(stream.Size());
     }
 }

@@ -8,8 +8,6 @@
 
 namespace tally {
 
-namespace {
-
 // Howard Hinnant's civil-date algorithms, counted from 1970-01-01.
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
 {
@@ -20,6 +18,8 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
+
+namespace {
 
 CivilDate CivilFromDays(std::int64_t z)
 {

@@ -1,11 +1,20 @@
 #pragma once
 
-#include "platform/clock.h"
-
 #include <cstdint>
 #include <string>
 
 namespace tally {
+
+// Days since 1899-12-30 in local wall-clock time; the fraction is the time of day.
+using TDateTime = double;
+
+// One reading of both clocks, taken together so that a step of the wall
+// clock can be told apart from time that really passed.
+struct ClockReading
+{
+    TDateTime Now = 0.0;     // local wall clock, millisecond resolution
+    std::int64_t TickMs = 0; // monotonic milliseconds, counting suspended time
+};
 
 inline constexpr double kMsPerDay = 86400000.0;
 inline constexpr double kSecondsPerDay = 86400.0;
@@ -31,6 +40,8 @@ struct CivilTime
 };
 
 TDateTime EncodeDate(int year, int month, int day);
+// Days from 1970-01-01 to a day of the proleptic Gregorian calendar.
+std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day);
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond = 0);
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond = 0);
 

@@ -1,4 +1,5 @@
 #include "model/money.h"
+#include "model/text_trim.h"
 
 #include "model/datetime.h"
 
@@ -18,17 +19,6 @@ constexpr int kExponentLimit = 400;
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 // Rounds a decimal digit string (no sign) at the position 'keep' (number of

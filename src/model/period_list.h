@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clock.h"
+#include "model/datetime.h"
 
 #include <cstddef>
 #include <cstdint>

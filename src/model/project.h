@@ -1,7 +1,7 @@
 #pragma once
 
+#include "model/datetime.h"
 #include "model/money.h"
-#include "platform/clock.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,6 @@
 #include "model/project_ops.h"
 
 #include "model/settings_store.h"
-#include "runlog/brisvale_log.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -34,14 +33,14 @@ void ApplyValues(TTimeProject& project, const ProjectValues& values)
 
 } // namespace
 
-void CreatePrjDefObjs(TimeModel& model, TBrisvaleLog& log)
+void CreatePrjDefObjs(TimeModel& model, RunLogSink& log)
 {
     log.WriteLine(0, "CreatePrjDefObjs");
     model.NonProjectPrj = PseudoProject(NonProjectId, "Non project timers", kWhite);
     model.ShowAllPrj = PseudoProject(ShowAllId, "Show all timers", kSilver);
 }
 
-std::int32_t GetPrjIdCounter(const ProjectList& projects, SettingsStore& settings, TBrisvaleLog& log)
+std::int32_t GetPrjIdCounter(const ProjectList& projects, SettingsStore& settings, RunLogSink& log)
 {
     log.WriteLine(0, "GetPrjIdCounter: Integer->");
     std::int64_t candidate = static_cast<std::int64_t>(settings.ReadInteger("main", "PrjIdCounter", 0)) + 1;
@@ -67,7 +66,7 @@ bool InView(const TMyTimer& timer, std::int32_t currPrjId)
     return currPrjId == ShowAllId || timer.ProjectId == currPrjId;
 }
 
-void MoveTimers(std::span<TMyTimer* const> timers, std::int32_t projectId, TBrisvaleLog& log)
+void MoveTimers(std::span<TMyTimer* const> timers, std::int32_t projectId, RunLogSink& log)
 {
     log.WriteLine(0, "MoveTimers->");
     for (TMyTimer* timer : timers) {
@@ -78,7 +77,7 @@ void MoveTimers(std::span<TMyTimer* const> timers, std::int32_t projectId, TBris
 }
 
 TTimeProject&
-AddProject(TimeModel& model, const ProjectValues& values, TDateTime now, SettingsStore& settings, TBrisvaleLog& log)
+AddProject(TimeModel& model, const ProjectValues& values, TDateTime now, SettingsStore& settings, RunLogSink& log)
 {
     auto project = std::make_unique<TTimeProject>();
     ApplyValues(*project, values);
@@ -130,7 +129,7 @@ bool ProjectHasTimers(const TimerList& timers, const TTimeProject& project)
     return false;
 }
 
-void FreeProjects(ProjectList& projects, TBrisvaleLog& log)
+void FreeProjects(ProjectList& projects, RunLogSink& log)
 {
     log.WriteLine(0, "FreeProjects->");
     projects.Clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/project.h"
+#include "model/run_log_sink.h"
 #include "model/time_model.h"
 
 #include <cstdint>
@@ -11,7 +12,6 @@
 namespace tally {
 
 class SettingsStore;
-class TBrisvaleLog;
 
 // What the project dialog edits.
 struct ProjectValues
@@ -25,20 +25,20 @@ struct ProjectValues
 };
 
 // Creates the "Show all timers" and "Non project timers" pseudo-projects.
-void CreatePrjDefObjs(TimeModel& model, TBrisvaleLog& log);
+void CreatePrjDefObjs(TimeModel& model, RunLogSink& log);
 
 // Hands out the next project id: above both the stored counter and every
 // existing id. Stores it back (a failed write propagates; no id is lost then,
 // because the caller creates nothing).
-std::int32_t GetPrjIdCounter(const ProjectList& projects, SettingsStore& settings, TBrisvaleLog& log);
+std::int32_t GetPrjIdCounter(const ProjectList& projects, SettingsStore& settings, RunLogSink& log);
 
 // Whether the timer list shows the timer while currPrjId is current.
 bool InView(const TMyTimer& timer, std::int32_t currPrjId);
 
-void MoveTimers(std::span<TMyTimer* const> timers, std::int32_t projectId, TBrisvaleLog& log);
+void MoveTimers(std::span<TMyTimer* const> timers, std::int32_t projectId, RunLogSink& log);
 
 TTimeProject&
-AddProject(TimeModel& model, const ProjectValues& values, TDateTime now, SettingsStore& settings, TBrisvaleLog& log);
+AddProject(TimeModel& model, const ProjectValues& values, TDateTime now, SettingsStore& settings, RunLogSink& log);
 
 // Replaces the editable fields, then calls save (the data file is written at
 // once after an edit). Id, CreationDate and ReservedAmount stay.
@@ -53,6 +53,6 @@ void StartProject(TimerList& timers, const TTimeProject& project, bool on);
 
 bool ProjectHasTimers(const TimerList& timers, const TTimeProject& project);
 
-void FreeProjects(ProjectList& projects, TBrisvaleLog& log);
+void FreeProjects(ProjectList& projects, RunLogSink& log);
 
 } // namespace tally

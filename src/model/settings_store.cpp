@@ -1,4 +1,5 @@
 #include "model/settings_store.h"
+#include "model/text_trim.h"
 
 #include <cctype>
 #include <limits>
@@ -6,17 +7,6 @@
 namespace tally {
 
 namespace {
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 int HexValue(char c)
 {

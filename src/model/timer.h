@@ -1,7 +1,7 @@
 #pragma once
 
+#include "model/datetime.h"
 #include "model/period_list.h"
-#include "platform/clock.h"
 
 #include <cstdint>
 #include <string>

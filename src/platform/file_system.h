@@ -46,6 +46,15 @@ public:
     virtual std::error_code SyncFolder(const std::string& folder) = 0;
     // Removes a file; a missing one is not an error.
     virtual std::error_code Remove(const std::string& path) = 0;
+
+    // Opens an existing file for reading and tells its size now; a folder is
+    // refused with std::errc::is_a_directory.
+    virtual std::error_code OpenForReading(const std::string& path, Handle& handle, std::uint64_t& size) = 0;
+    // Reads up to bytes.size() bytes; got is 0 at the end of the file.
+    virtual std::error_code Read(Handle handle, std::span<std::uint8_t> bytes, std::size_t& got) = 0;
+    // Advice that a large buffer about to be filled would profit from huge
+    // pages; nothing happens where the system has none.
+    virtual void AdviseHugePages(void* address, std::size_t size) = 0;
 };
 
 } // namespace tally

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/run_log_sink.h"
 #include "platform/clock.h"
 
 #include <cstdint>
@@ -27,7 +28,7 @@ public:
 // The diagnostic run log: a text file with CR LF lines, detail levels and a
 // size limit. Off until Active is set. Each entry opens, appends and closes
 // the file, so nothing is held open between calls.
-class TBrisvaleLog
+class TBrisvaleLog final : public RunLogSink
 {
 public:
     // Asked before the size action; setting handled skips it.
@@ -39,7 +40,7 @@ public:
 
     // Appends one entry when the log is active and level <= LogDetail.
     // Never reports a failure unless RaiseFileError is set.
-    void WriteLine(std::uint8_t level, std::string_view text);
+    void WriteLine(std::uint8_t level, std::string_view text) override;
 
     const std::string& LogFileName() const { return m_logFileName; }
     void SetLogFileName(std::string path) { m_logFileName = std::move(path); }

@@ -58,7 +58,7 @@ LoadResult DataFile::Load(const std::string& path)
         }
         return result;
     }
-    TMemFileStream stream = ReadWholeFile(path);
+    TMemFileStream stream = ReadWholeFile(m_files, path);
     Clear();
     stream.Rewind();
     result.State = LoadResult::Status::Loaded;
@@ -86,7 +86,7 @@ void DataFile::LoadOld(const std::string& path)
         m_log.WriteLine(0, "LoadOld->");
         return;
     }
-    TMemFileStream stream = ReadWholeFile(path);
+    TMemFileStream stream = ReadWholeFile(m_files, path);
     LoadResult ignored;
     LoadOldFrom(stream, path, ignored);
 }

@@ -2,67 +2,15 @@
 
 #include "storage/storage_error.h"
 
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-
-// Reading a whole file in one allocation has no standard C++ form; the
-// POSIX calls are the one exception to the core's standard-library-only rule
-// (writes go through the FileSystem interface).
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace tally {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-#ifdef _WIN32
-constexpr int kBinary = O_BINARY;
-constexpr int kCloexec = 0;
-#else
-constexpr int kBinary = 0;
-constexpr int kCloexec = O_CLOEXEC;
-#endif
-
-[[noreturn]] void Fail(const std::string& what, const std::string& path, int error)
-{
-    throw DataFileError(what + " " + path + ": " + std::generic_category().message(error));
-}
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    { }
-    ~FileDescriptor() { Close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int Get() const { return m_fd; }
-    bool Valid() const { return m_fd >= 0; }
-    // 0, or the errno of a failed close (which may report a lost write).
-    int Close()
-    {
-        if (m_fd < 0) {
-            return 0;
-        }
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-private:
-    int m_fd;
-};
 
 // The file a symbolic link points at (even one not yet created), so that
 // the rename replaces the file and not the link.
@@ -95,44 +43,40 @@ std::string TemporaryName(const fs::path& target)
 
 } // namespace
 
-TMemFileStream ReadWholeFile(const std::string& path)
+TMemFileStream ReadWholeFile(FileSystem& files, const std::string& path)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | kBinary | kCloexec));
-    if (!fd.Valid()) {
-        Fail("cannot open", path, errno);
+    FileSystem::Handle handle = -1;
+    std::uint64_t fileSize = 0;
+    if (const auto error = files.OpenForReading(path, handle, fileSize)) {
+        Fail(error == std::errc::is_a_directory ? "cannot read" : "cannot open", path, error);
     }
-    struct stat info
-    { };
-    if (::fstat(fd.Get(), &info) != 0) {
-        Fail("cannot read", path, errno);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        Fail("cannot read", path, EISDIR);
-    }
-    std::size_t capacity = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
-    ByteBuffer data = AllocateBytes(capacity + 1);
+    struct Closer
+    {
+        FileSystem& Files;
+        FileSystem::Handle Handle;
+        ~Closer() { Files.Close(Handle); }
+    } closer {files, handle};
+
+    std::size_t capacity = static_cast<std::size_t>(fileSize);
+    ByteBuffer data = AllocateBytes(capacity + 1, &files);
     std::size_t size = 0;
-    // The extra byte finds a file that grew since fstat.
+    // The extra byte finds a file that grew since it was opened.
     for (;;) {
         if (size == capacity + 1) {
             const std::size_t grown = capacity * 2 + 4096;
-            ByteBuffer bigger = AllocateBytes(grown + 1);
+            ByteBuffer bigger = AllocateBytes(grown + 1, &files);
             std::memcpy(bigger.get(), data.get(), size);
             data = std::move(bigger);
             capacity = grown;
         }
-        const std::size_t chunk = std::min<std::size_t>(capacity + 1 - size, std::size_t {1} << 30);
-        const auto got = ::read(fd.Get(), data.get() + size, static_cast<unsigned>(chunk));
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            Fail("cannot read", path, errno);
+        std::size_t got = 0;
+        if (const auto error = files.Read(handle, {data.get() + size, capacity + 1 - size}, got)) {
+            Fail("cannot read", path, error);
         }
         if (got == 0) {
             break;
         }
-        size += static_cast<std::size_t>(got);
+        size += got;
     }
     return TMemFileStream(std::move(data), size);
 }

@@ -9,11 +9,11 @@
 
 namespace tally {
 
-// Whole-file reads and writes for the data file. Failures throw
-// DataFileError naming the file and the reason.
+// Whole-file reads and writes for the data file, through the file-system
+// interface. Failures throw DataFileError naming the file and the reason.
 
 // Reads the whole file in one go, positioned at 0.
-TMemFileStream ReadWholeFile(const std::string& path);
+TMemFileStream ReadWholeFile(FileSystem& files, const std::string& path);
 
 // Replaces the file at path with bytes so that a crash at any moment leaves
 // either the old or the new content: the bytes go to a temporary file beside

@@ -1,5 +1,7 @@
 #include "storage/ini_document.h"
 
+#include "model/text_trim.h"
+
 #include <cwchar>
 #include <locale>
 #include <stdexcept>
@@ -8,28 +10,10 @@ namespace tally {
 
 namespace {
 
-#ifdef _WIN32
-constexpr std::string_view kDefaultNewLine = "\r\n";
-#else
+// For a file that has no line end yet; one that has keeps its own.
 constexpr std::string_view kDefaultNewLine = "\n";
-#endif
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-constexpr std::string_view kBlanks = " \t\r\f\v";
-
-std::string_view TrimLeft(std::string_view text)
-{
-    const auto first = text.find_first_not_of(kBlanks);
-    return first == std::string_view::npos ? std::string_view() : text.substr(first);
-}
-
-std::string_view Trim(std::string_view text)
-{
-    text = TrimLeft(text);
-    const auto last = text.find_last_not_of(kBlanks);
-    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
-}
-
 // The name of a section header line.
 std::optional<std::string_view> SectionOf(std::string_view line)
 {

@@ -35,6 +35,15 @@ public:
     std::error_code Rename(const std::string& from, const std::string& to) override;
     std::error_code SyncFolder(const std::string& folder) override;
     std::error_code Remove(const std::string& path) override { return m_real.Remove(path); }
+    std::error_code OpenForReading(const std::string& path, Handle& handle, std::uint64_t& size) override
+    {
+        return m_real.OpenForReading(path, handle, size);
+    }
+    std::error_code Read(Handle handle, std::span<std::uint8_t> bytes, std::size_t& got) override
+    {
+        return m_real.Read(handle, bytes, got);
+    }
+    void AdviseHugePages(void* address, std::size_t size) override { m_real.AdviseHugePages(address, size); }
 
 private:
     struct Plan

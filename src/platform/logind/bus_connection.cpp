@@ -19,29 +19,6 @@ std::string BusError::Text(int result) const
     return std::strerror(result < 0 ? -result : result);
 }
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept
-{
-    if (this != &other) {
-        Reset(other.Release());
-    }
-    return *this;
-}
-
-int UniqueFd::Release()
-{
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
-}
-
-void UniqueFd::Reset(int fd)
-{
-    if (m_fd >= 0) {
-        close(m_fd);
-    }
-    m_fd = fd;
-}
-
 namespace {
 
 std::uint64_t ToUsec(std::chrono::steady_clock::duration duration)

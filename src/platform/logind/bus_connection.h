@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/system/unique_fd.h"
 #include <systemd/sd-bus.h>
 
 #include <chrono>
@@ -47,30 +48,7 @@ private:
     sd_bus_error m_error = SD_BUS_ERROR_NULL;
 };
 
-// A file descriptor that is closed with its owner.
-class UniqueFd
-{
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd)
-        : m_fd(fd)
-    { }
-    ~UniqueFd() { Reset(); }
-    UniqueFd(UniqueFd&& other) noexcept
-        : m_fd(other.Release())
-    { }
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int Get() const { return m_fd; }
-    bool Valid() const { return m_fd >= 0; }
-    int Release();
-    void Reset(int fd = -1);
-
-private:
-    int m_fd = -1;
-};
+using tally::UniqueFd;
 
 enum class BusKind { System, Session };
 

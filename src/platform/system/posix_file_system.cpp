@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,6 +122,53 @@ std::error_code PosixFileSystem::Remove(const std::string& path)
         return {};
     }
     return LastError();
+}
+
+std::error_code PosixFileSystem::OpenForReading(const std::string& path, Handle& handle, std::uint64_t& size)
+{
+    handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (handle < 0) {
+        return LastError();
+    }
+    struct stat info
+    { };
+    std::error_code error;
+    if (::fstat(handle, &info) != 0) {
+        error = LastError();
+    } else if (S_ISDIR(info.st_mode)) {
+        error = Errno(EISDIR);
+    }
+    if (error) {
+        ::close(handle);
+        handle = -1;
+        return error;
+    }
+    size = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    return {};
+}
+
+std::error_code PosixFileSystem::Read(Handle handle, std::span<std::uint8_t> bytes, std::size_t& got)
+{
+    got = 0;
+    for (;;) {
+        // Some systems cap one read below 2 GiB.
+        const auto read = ::read(handle, bytes.data(), std::min<std::size_t>(bytes.size(), std::size_t {1} << 30));
+        if (read >= 0) {
+            got = static_cast<std::size_t>(read);
+            return {};
+        }
+        if (errno != EINTR) {
+            return LastError();
+        }
+    }
+}
+
+void PosixFileSystem::AdviseHugePages([[maybe_unused]] void* address, [[maybe_unused]] std::size_t size)
+{
+#ifdef MADV_HUGEPAGE
+    // Only advice: without huge pages the buffer works the same.
+    ::madvise(address, size, MADV_HUGEPAGE);
+#endif
 }
 
 FileSystem& SystemFiles()

@@ -18,6 +18,9 @@ public:
     std::error_code Rename(const std::string& from, const std::string& to) override;
     std::error_code SyncFolder(const std::string& folder) override;
     std::error_code Remove(const std::string& path) override;
+    std::error_code OpenForReading(const std::string& path, Handle& handle, std::uint64_t& size) override;
+    std::error_code Read(Handle handle, std::span<std::uint8_t> bytes, std::size_t& got) override;
+    void AdviseHugePages(void* address, std::size_t size) override;
 };
 
 // One shared instance: it holds no state.

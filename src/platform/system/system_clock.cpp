@@ -1,20 +1,12 @@
 #include "platform/system/system_clock.h"
 
+#include "model/datetime.h"
+
 #include <ctime>
 
 namespace tally {
 
 namespace {
-
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
 
 // 1899-12-30 counted from 1970-01-01.
 constexpr std::int64_t kEpochOffsetDays = -25569;

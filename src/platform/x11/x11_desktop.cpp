@@ -1,5 +1,6 @@
 #include "platform/x11/x11_desktop.h"
 
+#include "platform/system/unique_fd.h"
 #include "platform/x11/process_names.h"
 #include "platform/x11/sigpipe_guard.h"
 #include "platform/x11/window_cache.h"
@@ -29,26 +30,6 @@ namespace tally {
 using x11::X11Connection;
 
 namespace {
-
-class UniqueFd
-{
-public:
-    explicit UniqueFd(int fd)
-        : m_fd(fd)
-    { }
-    ~UniqueFd()
-    {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 int CheckedFd(int fd, const char* what)
 {

@@ -1,4 +1,5 @@
 #include "data_tool.h"
+#include "platform/system/posix_file_system.h"
 
 #include "data_text.h"
 #include "model/datetime.h"
@@ -136,7 +137,7 @@ DataFileContent ReadDataFileContent(const std::string& path)
     content.Path = path;
     NoClock clock;
     TBrisvaleLog quiet(clock);
-    TMemFileStream stream = ReadWholeFile(path);
+    TMemFileStream stream = ReadWholeFile(SystemFiles(), path);
     if (ReadDataHeader(stream)) {
         content.Format = DataFormat::Current;
         ReadDataBody(stream, content.Model.Timers, content.Model.Projects, quiet, content.Version);
