@@ -83,14 +83,18 @@ std::optional<std::string> NextLogFileName(const std::string& path, int digits) 
         const std::string name = current.filename().string();
         const auto width = static_cast<std::size_t>(digits);
 
+        // A continued log is recognised by four digits and "_", whatever the
+        // prefix width: a name of another width is a stem of its own.
+        constexpr std::size_t kRecognised = 4;
         long number = 0;
         std::string stem = name;
-        const bool numbered
-            = name.size() > width && name[width] == '_'
-              && std::all_of(name.begin(), name.begin() + digits, [](unsigned char c) { return std::isdigit(c) != 0; });
+        const bool numbered = name.size() > kRecognised && name[kRecognised] == '_'
+                              && std::all_of(name.begin(), name.begin() + kRecognised, [](unsigned char c) {
+                                     return std::isdigit(c) != 0;
+                                 });
         if (numbered) {
-            number = std::stol(name.substr(0, width)) + 1;
-            stem = name.substr(width + 1);
+            number = std::stol(name.substr(0, kRecognised)) + 1;
+            stem = name.substr(kRecognised + 1);
         }
 
         long modulus = 1;

@@ -19,8 +19,9 @@ std::vector<std::string> SplitLogLines(std::string_view text);
 bool ShiftLogFile(const std::string& path, int count) noexcept;
 
 // The file to continue a full log in: a `digits`-digit number, "_" and the
-// stem, in the log's folder. A name that already carries such a prefix is
-// followed by the next number; existing files are skipped. Empty when every
+// stem, in the log's folder. A name that begins with four digits and "_" is
+// followed by the next number (kept to `digits` digits); existing files are
+// skipped. Empty when every
 // number is taken or the folder cannot be probed.
 std::optional<std::string> NextLogFileName(const std::string& path, int digits) noexcept;
 

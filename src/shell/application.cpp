@@ -18,6 +18,7 @@
 #include "shell/tray.h"
 #include "storage/storage_error.h"
 #include "tracking/window_census.h"
+#include "view/help_file.h"
 #include "view/hint_logic.h"
 #include "view/main_list.h"
 
@@ -273,11 +274,13 @@ void Application::ConnectWindow()
 {
     TrackingEngine& engine = *m_engine;
     engine.RepaintTimerList = [this] { m_window->RepaintList(); };
-    engine.HideHint = [this] { m_hint->HideHint(); };
+    engine.HideHint = [this] { HideHint(); };
     engine.HintShown = [this] { return m_hint->isVisible(); };
     engine.MainWindowRect = [this] {
+        // The bounds rectangle ends at left + width (QRect::right() is one
+        // less); the tick's test counts both edges as inside.
         const QRect r = m_window->frameGeometry();
-        return ScreenRect {r.left(), r.top(), r.right(), r.bottom()};
+        return ScreenRect {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
     };
     engine.SetUpdateInterval = [this](int ms) { TimUpdate.setInterval(ms); };
     // Periods closed before the machine sleeps reach the disk before it does.
@@ -291,6 +294,9 @@ void Application::ConnectWindow()
     MainWindow* w = m_window.get();
     connect(w, &MainWindow::openRequested, this, &Application::actOpenExecute);
     connect(w, &MainWindow::exitRequested, this, [this] { EndProgram(); });
+    // A window-manager close ends the program as "Exit" does, without the
+    // question of the skin's close button.
+    connect(w, &MainWindow::closedByWindowManager, this, [this] { EndProgram(); });
     connect(w, &MainWindow::newTimerRequested, this, [this] { Guarded([this] { actNewTimerExecute(); }); });
     connect(w, &MainWindow::propertiesRequested, this, [this](TMyTimer* t) {
         Guarded([this, t] { actPropertiesExecute(t); });
@@ -317,14 +323,11 @@ void Application::ConnectWindow()
     connect(w, &MainWindow::clickSound, this, &Application::PlayClick);
     connect(w, &MainWindow::minimised, this, [this] {
         m_state.MainWindowShown = false;
-        m_hint->HideHint();
+        HideHint();
         UpdateHintTimer();
     });
     connect(w, &MainWindow::activationChanged, this, &Application::UpdateHintTimer);
-    connect(w, &MainWindow::hideHintRequested, this, [this] {
-        m_log.WriteLine(3, "HideHint->");
-        m_hint->HideHint();
-    });
+    connect(w, &MainWindow::hideHintRequested, this, &Application::HideHint);
     connect(w, &MainWindow::listMouseMoved, this, &Application::OnListMouseMove);
     w->StopHintTimer = [this] {
         m_hintTimerWanted = false;
@@ -338,7 +341,7 @@ void Application::ConnectWindow()
         m_about->raise();
     });
     connect(w, &MainWindow::helpRequested, this, [this] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_env.InstallPath + "help.chm")));
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(HelpFile(ProgramFolder()))));
     });
     connect(w, &MainWindow::homePageRequested, this, [] {
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
@@ -350,11 +353,25 @@ void Application::ConnectWindow()
     connect(w, &MainWindow::showHideProjectsRequested, this, [this] { m_window->SetProjectsChecked(false); });
 }
 
+void Application::HideHint()
+{
+    m_log.WriteLine(3, "HideHint->");
+    m_hint->HideHint();
+}
+
+std::string Application::ProgramFolder() const
+{
+    const std::filesystem::path program(m_env.ProgramFile);
+    return program.has_parent_path() ? program.parent_path().string() : m_env.InstallPath;
+}
+
 void Application::actOpenExecute()
 {
+    m_log.WriteLine(0, "actOpenExecute->");
     m_state.MainWindowShown = true;
     m_window->MainWindowShown = true;
     m_window->setWindowState(Qt::WindowNoState);
+    m_window->CentreOnFirstShow();
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
@@ -410,9 +427,10 @@ std::vector<std::string> Application::RunningCaptions()
     return captions;
 }
 
-void Application::OpenTimeLog(TMyTimer& timer)
+void Application::OpenTimeLog(TMyTimer& timer, QWidget* parent)
 {
-    TFormLog log(timer, [this] { return Now(); });
+    TFormLog log(
+        timer, [this] { return Now(); }, parent);
     log.PlayClick = [this] { PlayClick(); };
     log.SetDate(Now());
     log.exec();
@@ -437,15 +455,49 @@ void Application::ConnectPickers(TFormNewTimer& dialog)
     };
 }
 
+void Application::ReplaceTimerDialog(std::function<void()> next)
+{
+    m_nextTimerDialog = std::move(next);
+    // Cancelled as the user's Cancel would, with whatever it opened on top
+    // (picker, file chooser, time log): the loops unwind, the old dialog is
+    // released, and the new one opens after it.
+    const auto above = [this](QWidget* widget) {
+        for (QWidget* p = widget; p; p = p->parentWidget()) {
+            if (p == m_timerDialog) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget);
+            dialog && dialog != m_timerDialog && dialog->isVisible() && above(dialog)) {
+            dialog->reject();
+        }
+    }
+    if (m_timerDialog) {
+        m_timerDialog->reject();
+    }
+}
+
+void Application::OpenNextTimerDialog()
+{
+    if (auto next = std::exchange(m_nextTimerDialog, {}); next && !m_shutDown) {
+        next();
+    }
+}
+
 void Application::actNewTimerExecute()
 {
     if (m_timerDialogOpen) {
         m_log.WriteLine(0, "FormNewTimer<>nil");
+        ReplaceTimerDialog([this] { Guarded([this] { actNewTimerExecute(); }); });
         return;
     }
     m_timerDialogOpen = true;
     static std::mt19937 random {std::random_device {}()};
     TFormNewTimer dialog(m_model.Timers.Count(), m_nameEdited, m_window.get());
+    m_timerDialog = &dialog;
     dialog.SetPanelColor(NewTimerColor(m_model.Timers.Count(), [](std::uint32_t max) {
         return std::uniform_int_distribution<std::uint32_t>(0, max)(random);
     }));
@@ -463,20 +515,31 @@ void Application::actNewTimerExecute()
     m_log.WriteLine(0, "FormNewTimerRelease-<");
     SafeSaveReported();
     m_window->Draw();
+    OpenNextTimerDialog();
 }
 
 void Application::actPropertiesExecute(TMyTimer* timer)
 {
-    if (!timer || m_timerDialogOpen) {
+    if (!timer) {
+        return;
+    }
+    if (m_timerDialogOpen) {
+        ReplaceTimerDialog([this, timer] {
+            // The timer may have gone with the dialog it replaces.
+            if (m_model.Timers.IndexOf(timer) >= 0) {
+                Guarded([this, timer] { actPropertiesExecute(timer); });
+            }
+        });
         return;
     }
     m_timerDialogOpen = true;
-    m_hint->HideHint();
+    HideHint();
     TFormNewTimer dialog(m_model.Timers.Count(), m_nameEdited, m_window.get());
+    m_timerDialog = &dialog;
     dialog.LoadTimer(*timer);
     ConnectPickers(dialog);
     dialog.EditTime = [this, timer, &dialog] {
-        OpenTimeLog(*timer);
+        OpenTimeLog(*timer, &dialog);
         if (!m_shutDown) {
             dialog.ShowTimes(timer->ActiveTime, timer->BackgroundTime);
         }
@@ -492,6 +555,7 @@ void Application::actPropertiesExecute(TMyTimer* timer)
     m_log.WriteLine(0, "ReleaseFormNewTimer->");
     m_timerDialogOpen = false;
     m_log.WriteLine(0, "ReleaseFormNewTimer-<");
+    OpenNextTimerDialog();
 }
 
 void Application::OnListMouseMove(QPoint listPos, QPoint globalPos)
@@ -503,7 +567,7 @@ void Application::OnListMouseMove(QPoint listPos, QPoint globalPos)
     switch (
         tally::OnListMouseMove(timer != nullptr, m_hint->isVisible(), m_window->OptionChecked(MenuOption::ShowHints))) {
         case HintMove::Hide:
-            m_hint->HideHint();
+            HideHint();
             break;
         case HintMove::Wait:
             break;

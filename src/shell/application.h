@@ -8,6 +8,7 @@
 #include "tracking/tracking_engine.h"
 #include "tracking/tracking_state.h"
 
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -85,6 +86,7 @@ public:
     TimeModel& Model() { return m_model; }
     TBrisvaleLog& Log() { return m_log; }
     MainWindow& Window() { return *m_window; }
+    TFormHint& Hint() { return *m_hint; }
     TrackingEngine& Engine() { return *m_engine; }
     DataFile& Data() { return *m_data; }
     const IniOptions& Options() const { return m_options; }
@@ -116,6 +118,13 @@ private:
     void actOpenExecute();
     void actNewTimerExecute();
     void actPropertiesExecute(TMyTimer* timer);
+    // A timer dialog asked for while one is open: the open one is released
+    // (cancelled) and `next` opens the new one once it is gone.
+    void ReplaceTimerDialog(std::function<void()> next);
+    void OpenNextTimerDialog();
+    void HideHint();
+    // Where the program file lies (the manual is installed beside it).
+    std::string ProgramFolder() const;
     void OnOptionToggled(MenuOption item, bool checked);
     void OnTimHint();
     void UpdateHintTimer();
@@ -123,7 +132,7 @@ private:
     void SafeSaveReported();
     void PlayClick();
     ClickSound& ClickSoundReady();
-    void OpenTimeLog(TMyTimer& timer);
+    void OpenTimeLog(TMyTimer& timer, QWidget* parent);
     // The file chooser and the running-applications picker of a timer dialog.
     void ConnectPickers(TFormNewTimer& dialog);
     std::vector<std::string> RunningCaptions();
@@ -151,6 +160,8 @@ private:
     bool m_hintTimerWanted = true;
     bool m_nameEdited = false;
     bool m_timerDialogOpen = false;
+    QPointer<QDialog> m_timerDialog;
+    std::function<void()> m_nextTimerDialog;
     bool m_shutDown = false;
     int m_exitCode = 0;
 };

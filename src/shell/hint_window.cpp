@@ -1,5 +1,8 @@
 #include "shell/hint_window.h"
 
+#include "view/hint_logic.h"
+
+#include <QMouseEvent>
 #include <QPalette>
 
 namespace tally {
@@ -30,6 +33,7 @@ TFormHint::TFormHint(QWidget* parent)
 {
     setObjectName(QStringLiteral("TFormHint"));
     setFixedSize(197, 97);
+    setMouseTracking(true);
     setWindowOpacity(200.0 / 255.0);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAutoFillBackground(true);
@@ -58,6 +62,10 @@ TFormHint::TFormHint(QWidget* parent)
     for (QLabel* value : {m_lbActTime, m_lbPassTime, m_lbTotalTime, m_lbActive}) {
         value->setFixedWidth(150);
     }
+    // The pointer over any part of the hint is the hint's to handle.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
 
     m_timShow.setInterval(300);
     connect(&m_timShow, &QTimer::timeout, this, [this] {
@@ -74,6 +82,13 @@ void TFormHint::Fill(const TimerHintView& view)
     m_lbTotalTime->setText(QString::fromStdString(view.TotalText));
     m_lbActive->setText(QString::fromStdString(view.StateText));
     m_lbActive->setStyleSheet(Css(view.StateColor));
+}
+
+void TFormHint::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pointer = event->globalPosition().toPoint();
+    const ScreenPoint at = HintPosition({pointer.x(), pointer.y()});
+    move(at.X, at.Y);
 }
 
 void TFormHint::ShowDelayed()

@@ -26,6 +26,10 @@ public:
     const QLabel& StateLabel() const { return *m_lbActive; }
     const QLabel& NameLabel() const { return *m_lbTimerName; }
 
+protected:
+    // The pointer reached the hint: it steps out of the way again.
+    void mouseMoveEvent(QMouseEvent* event) override;
+
 private:
     QLabel* m_lbTimerName;
     QLabel* m_lbActTime;

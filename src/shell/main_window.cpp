@@ -8,6 +8,7 @@
 #include "view/window_snap.h"
 
 #include <QBitmap>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -15,6 +16,7 @@
 #include <QPainter>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QShowEvent>
 #include <QWindow>
 
 namespace tally {
@@ -36,6 +38,8 @@ MainWindow::MainWindow(TimeModel& model, TBrisvaleLog& log, std::function<TDateT
     setWindowTitle(QStringLiteral("Tallyhour Zide"));
     setObjectName(QStringLiteral("TForm1"));
     setFixedSize(m_skin.size());
+    // Moving over the skin hides the hint, with no button held too.
+    setMouseTracking(true);
     auto* background = new QLabel(this);
     background->setPixmap(m_skin);
     background->setGeometry(0, 0, m_skin.width(), m_skin.height());
@@ -75,7 +79,7 @@ MainWindow::MainWindow(TimeModel& model, TBrisvaleLog& log, std::function<TDateT
     });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] {
         Log("lvDblClick->");
-        actProperties->trigger();
+        PropertiesExecute();
     });
 }
 
@@ -89,14 +93,17 @@ void MainWindow::CreateActions()
     auto make = [this](const QString& caption, const char* logLine, auto signal) {
         auto* action = new QAction(caption, this);
         connect(action, &QAction::triggered, this, [this, logLine, signal] {
-            Log(logLine);
+            if (logLine) {
+                Log(logLine);
+            }
             (this->*signal)();
         });
         addAction(action);
         return action;
     };
     actExit = make(QStringLiteral("Exit"), "actExitExecute->", &MainWindow::exitRequested);
-    actOpen = make(QStringLiteral("Open"), "actOpenExecute->", &MainWindow::openRequested);
+    // "Open" logs where it runs, since the first launch opens without the action.
+    actOpen = make(QStringLiteral("Open"), nullptr, &MainWindow::openRequested);
     actNewTimer = make(QStringLiteral("New timer"), "actNewTimerExecute->", &MainWindow::newTimerRequested);
     actNewTimer->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     actHelp = make(QStringLiteral("Help"), "actHelpExecute->", &MainWindow::helpRequested);
@@ -111,23 +118,11 @@ void MainWindow::CreateActions()
         DeleteSelectedWithQuestion();
     });
     actStartTimer = new QAction(QStringLiteral("Start timer"), this);
-    connect(actStartTimer, &QAction::triggered, this, [this] {
-        Log("actStartTimerExecute->");
-        emit startRequested(m_list->SelectedTimers());
-    });
+    connect(actStartTimer, &QAction::triggered, this, &MainWindow::StartExecute);
     actStopTimer = new QAction(QStringLiteral("Stop timer"), this);
-    connect(actStopTimer, &QAction::triggered, this, [this] {
-        Log("actStopTimerExecute->");
-        emit stopRequested(m_list->SelectedTimers());
-    });
+    connect(actStopTimer, &QAction::triggered, this, &MainWindow::StopExecute);
     actProperties = new QAction(QStringLiteral("Timer properties"), this);
-    connect(actProperties, &QAction::triggered, this, [this] {
-        Log("actPropertiesExecute->");
-        auto selected = m_list->SelectedTimers();
-        if (!selected.empty()) {
-            emit propertiesRequested(selected.front());
-        }
-    });
+    connect(actProperties, &QAction::triggered, this, &MainWindow::PropertiesExecute);
     actSelectAll = new QAction(QStringLiteral("Select all timers"), this);
     actSelectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     addAction(actSelectAll);
@@ -215,6 +210,10 @@ void MainWindow::CreateMenus()
             StopHintTimer();
         }
     });
+    // The enablement is for the open menu only: the shortcuts (Ctrl+A) live
+    // on the same actions and must not stay off once the menu is gone.
+    connect(m_pMenuMain, &QMenu::aboutToHide, this, &MainWindow::EnableAllControls);
+    connect(m_pMenuTimers, &QMenu::aboutToHide, this, &MainWindow::EnableAllControls);
 }
 
 TImageBtn* MainWindow::AddButton(const QString& name, QPoint pos, QSize size, const QString& hint)
@@ -223,6 +222,7 @@ TImageBtn* MainWindow::AddButton(const QString& name, QPoint pos, QSize size, co
                                  SkinPixmap(name + QStringLiteral("_hot"), size),
                                  SkinPixmap(name + QStringLiteral("_down"), size),
                                  this);
+    button->setObjectName(name);
     button->move(pos);
     button->setToolTip(hint);
     return button;
@@ -244,10 +244,10 @@ void MainWindow::CreateButtons()
     };
     clickThen(AddButton(QStringLiteral("btn_start"), {13, 295}, {18, 18}, QStringLiteral("Start timer")),
               "ImgBtnStartClick->",
-              [this] { actStartTimer->trigger(); });
+              [this] { StartExecute(); });
     clickThen(AddButton(QStringLiteral("btn_stop"), {32, 295}, {18, 18}, QStringLiteral("Stop timer")),
               "ImgeBtnStopClick->",
-              [this] { actStopTimer->trigger(); });
+              [this] { StopExecute(); });
     clickThen(AddButton(QStringLiteral("btn_new"), {60, 295}, {18, 18}, QStringLiteral("Add new timer")),
               "ImgBtnNewClick->",
               [this] { actNewTimer->trigger(); });
@@ -255,7 +255,8 @@ void MainWindow::CreateButtons()
               "ImgBtnDelClick->",
               [this] {
                   if (!m_list->SelectedTimers().empty()) {
-                      actDelTimer->trigger();
+                      Log("actDelTimerExecute->");
+                      DeleteSelectedWithQuestion();
                   }
               });
     clickThen(AddButton(QStringLiteral("btn_statistic"), {439, 287}, {18, 18}, QStringLiteral("Show statistic")),
@@ -336,6 +337,35 @@ void MainWindow::SetControlsState()
     actSelectAll->setEnabled(state.SelectAll);
 }
 
+void MainWindow::EnableAllControls()
+{
+    for (QAction* action : {actStartTimer, actStopTimer, actDelTimer, actProperties, actSelectAll}) {
+        action->setEnabled(true);
+    }
+    m_pMoveTo->setEnabled(true);
+}
+
+void MainWindow::StartExecute()
+{
+    Log("actStartTimerExecute->");
+    emit startRequested(m_list->SelectedTimers());
+}
+
+void MainWindow::StopExecute()
+{
+    Log("actStopTimerExecute->");
+    emit stopRequested(m_list->SelectedTimers());
+}
+
+void MainWindow::PropertiesExecute()
+{
+    Log("actPropertiesExecute->");
+    auto selected = m_list->SelectedTimers();
+    if (!selected.empty()) {
+        emit propertiesRequested(selected.front());
+    }
+}
+
 void MainWindow::FillMoveToItems()
 {
     m_pMoveTo->clear();
@@ -366,6 +396,35 @@ void MainWindow::MinimiseToTray()
     MainWindowShown = false;
     hide();
     emit minimised();
+}
+
+void MainWindow::CentreOnFirstShow()
+{
+    if (m_placed) {
+        return;
+    }
+    m_placed = true;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->geometry();
+        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        Log("FormShow->");
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Closing the main window ends the program: the orderly shutdown
+    // follows from the signal, so the window may go.
+    event->accept();
+    emit closedByWindowManager();
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event)
@@ -431,14 +490,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         Log("lvKeyDown->");
         if (key->key() == Qt::Key_Delete) {
-            actDelTimer->setEnabled(true);
             Log("actDelTimerExecute->");
             DeleteSelectedWithQuestion();
             return true;
         }
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && (key->modifiers() & Qt::AltModifier)) {
-            actProperties->setEnabled(true);
-            actProperties->trigger();
+            PropertiesExecute();
             return true;
         }
     }

@@ -65,6 +65,8 @@ public:
     void DeleteSelectedWithQuestion();
     // Minimises to the notification area.
     void MinimiseToTray();
+    // Centres the window on its screen before it is first shown.
+    void CentreOnFirstShow();
     // Stops the hint timer until the next mouse movement over the list.
     std::function<void()> StopHintTimer;
 
@@ -84,6 +86,8 @@ signals:
     void sendCommentsRequested();
     void openRequested();
     void exitRequested();
+    // The window manager closed the window (Alt+F4, its close button).
+    void closedByWindowManager();
     void optionToggled(tally::MenuOption item, bool checked);
     void clickSound();
     void minimised();
@@ -102,13 +106,21 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateActions();
     void CreateMenus();
     void CreateButtons();
     TImageBtn* AddButton(const QString& name, QPoint pos, QSize size, const QString& hint);
+    // Menu enablement, set as a menu opens and lifted as it closes: the skin
+    // buttons, the double click and the keys act whatever a menu last showed.
     void SetControlsState();
+    void EnableAllControls();
+    void StartExecute();
+    void StopExecute();
+    void PropertiesExecute();
     void FillMoveToItems();
     void Log(const char* text);
 
@@ -133,6 +145,7 @@ private:
     QAction* m_actShowHideProjects = nullptr;
     std::vector<std::pair<MenuOption, QAction*>> m_optionActions;
     bool m_snapping = false;
+    bool m_placed = false;
 };
 
 } // namespace tally

@@ -3,13 +3,19 @@
 #include "shell/qt_dates.h"
 #include "stats/time_log.h"
 
+#include "view/time_format.h"
+
 #include <QCalendarWidget>
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <langinfo.h>
 
 namespace tally {
 
@@ -27,8 +33,10 @@ TFormSetTime::TFormSetTime(QWidget* parent)
 {
     setObjectName(QStringLiteral("TFormSetTime"));
     setWindowTitle(QStringLiteral("Set new timer log event time"));
-    m_dtpSt->setDisplayFormat(QStringLiteral("H:mm:ss"));
-    m_dtpEn->setDisplayFormat(QStringLiteral("H:mm:ss"));
+    // The same long time format as the duration and the log's rows.
+    const QString format = QString::fromStdString(TimeEditFormat(nl_langinfo(T_FMT)));
+    m_dtpSt->setDisplayFormat(format);
+    m_dtpEn->setDisplayFormat(format);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Timer started at:"), m_dtpSt);
     form->addRow(QStringLiteral("Timer stopped at:"), m_dtpEn);
@@ -123,6 +131,8 @@ TFormLog::TFormLog(TMyTimer& timer, std::function<TDateTime()> now, QWidget* par
     , m_tBtnDayBack(new QToolButton(this))
     , m_tBtnDayForw(new QToolButton(this))
     , m_tBtnMonForw(new QToolButton(this))
+    , m_calendarPopup(new QFrame(this))
+    , m_calendar(new QCalendarWidget(m_calendarPopup))
 {
     setObjectName(QStringLiteral("TFormLog"));
     setWindowTitle(QStringLiteral("Edit time log"));
@@ -132,7 +142,6 @@ TFormLog::TFormLog(TMyTimer& timer, std::function<TDateTime()> now, QWidget* par
     header->setStyleSheet(QStringLiteral("background: black; color: lime; font-weight: bold;"));
     auto* headerRow = new QHBoxLayout(header);
     headerRow->addWidget(new QLabel(QStringLiteral(" Timer activity log for "), header));
-    m_datEd->setCalendarPopup(true);
     m_datEd->setFrame(false);
     m_datEd->setButtonSymbols(QAbstractSpinBox::NoButtons);
     headerRow->addWidget(m_datEd);
@@ -190,9 +199,24 @@ TFormLog::TFormLog(TMyTimer& timer, std::function<TDateTime()> now, QWidget* par
     connect(m_tBtnDayForw, &QToolButton::clicked, this, [step] { step(1); });
     connect(m_tBtnMonBack, &QToolButton::clicked, this, [step] { step(-31); });
     connect(m_tBtnMonForw, &QToolButton::clicked, this, [step] { step(31); });
-    connect(calendar, &QToolButton::clicked, this, [this] {
-        m_datEd->setFocus();
-        m_datEd->calendarWidget()->show();
+    connect(calendar, &QToolButton::clicked, this, &TFormLog::OpenCalendar);
+    // The date field has no button of its own: a click on it opens the
+    // calendar (the keys still edit it).
+    m_datEd->installEventFilter(this);
+    if (auto* text = m_datEd->findChild<QLineEdit*>()) {
+        text->installEventFilter(this);
+    }
+    m_calendarPopup->setWindowFlags(Qt::Popup);
+    auto* popupLayout = new QVBoxLayout(m_calendarPopup);
+    popupLayout->setContentsMargins(0, 0, 0, 0);
+    popupLayout->addWidget(m_calendar);
+    connect(m_calendar, &QCalendarWidget::clicked, this, [this](QDate date) {
+        m_calendarPopup->hide();
+        m_datEd->setDate(date);
+    });
+    connect(m_calendar, &QCalendarWidget::activated, this, [this](QDate date) {
+        m_calendarPopup->hide();
+        m_datEd->setDate(date);
     });
     connect(m_trbPos, &QSlider::valueChanged, this, [this] { datEdChange(true); });
     connect(m_datEd, &QDateEdit::dateChanged, this, [this] { datEdChange(false); });
@@ -208,6 +232,24 @@ TFormLog::TFormLog(TMyTimer& timer, std::function<TDateTime()> now, QWidget* par
     });
     connect(del, &QToolButton::clicked, this, [this] { DeleteSelected(false); });
     UpdateLogButtons();
+}
+
+void TFormLog::OpenCalendar()
+{
+    m_calendar->setSelectedDate(m_datEd->date());
+    m_calendarPopup->adjustSize();
+    m_calendarPopup->move(m_datEd->mapToGlobal(QPoint(0, m_datEd->height())));
+    m_calendarPopup->show();
+    m_calendar->setFocus();
+}
+
+bool TFormLog::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool dateField = watched == m_datEd || watched->parent() == m_datEd;
+    if (dateField && event->type() == QEvent::MouseButtonRelease) {
+        OpenCalendar();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 TDateTime TFormLog::Today() const

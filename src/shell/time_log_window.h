@@ -2,8 +2,10 @@
 
 #include "model/timer.h"
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDialog>
+#include <QFrame>
 #include <QLabel>
 #include <QSlider>
 #include <QTimeEdit>
@@ -62,6 +64,13 @@ public:
 
     // Plays the click (set by the application).
     std::function<void()> PlayClick;
+    // The calendar of the date field, shown by the calendar button or a
+    // click on the date.
+    void OpenCalendar();
+    QCalendarWidget& Calendar() { return *m_calendar; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void datEdChange(bool fromSlider);
@@ -79,6 +88,8 @@ private:
     QToolButton* m_tBtnDayBack;
     QToolButton* m_tBtnDayForw;
     QToolButton* m_tBtnMonForw;
+    QFrame* m_calendarPopup;
+    QCalendarWidget* m_calendar;
 };
 
 } // namespace tally

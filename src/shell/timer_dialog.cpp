@@ -124,7 +124,12 @@ TFormNewTimer::TFormNewTimer(std::size_t timerCount, bool& nameEdited, QWidget* 
         return false;
     }));
     m_lbApplList->viewport()->installEventFilter(new EventHook(this, [this](QEvent* event) {
-        if (event->type() == QEvent::MouseButtonRelease && m_edEdit->isVisible()) {
+        // Only a click that began while the editor showed ends it: the
+        // release of the double click that opened it must not.
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+            m_pressWhileEditing = m_edEdit->isVisible();
+        } else if (event->type() == QEvent::MouseButtonRelease && m_edEdit->isVisible() && m_pressWhileEditing) {
+            m_pressWhileEditing = false;
             EndInPlaceEdit(true);
         }
         return false;
@@ -281,6 +286,7 @@ void TFormNewTimer::StartInPlaceEdit()
     if (!item) {
         return;
     }
+    m_editRow = m_lbApplList->row(item);
     const QRect r = m_lbApplList->visualItemRect(item).translated(m_lbApplList->pos() + QPoint(3, 2));
     m_edEdit->setGeometry(r);
     m_edEdit->setText(item->text());
@@ -292,12 +298,15 @@ void TFormNewTimer::StartInPlaceEdit()
 
 void TFormNewTimer::EndInPlaceEdit(bool save)
 {
-    const int row = m_lbApplList->currentRow();
+    // The line the editor was opened over, even when the click that ends
+    // the edit selected another one.
+    const int row = m_editRow;
+    const int selected = m_lbApplList->currentRow();
     m_edEdit->hide();
-    if (save && row >= 0) {
+    if (save && row >= 0 && row < m_lbApplList->count()) {
         m_logic.EditIdentifier(static_cast<std::size_t>(row), m_edEdit->text().toStdString());
         Refresh();
-        m_lbApplList->setCurrentRow(row);
+        m_lbApplList->setCurrentRow(selected);
     }
 }
 

@@ -47,6 +47,7 @@ public:
     QWidget& BackgroundPanel() { return *m_panBackTime; }
     QPushButton& EditTimeButton() { return *m_btnEditTime; }
     QPushButton& AddButton() { return *m_btnAdd; }
+    QLineEdit& InPlaceEditor() { return *m_edEdit; }
 
 private:
     void Refresh();
@@ -57,6 +58,8 @@ private:
 
     TimerDialogLogic m_logic;
     bool m_refreshing = false;
+    bool m_pressWhileEditing = false;
+    int m_editRow = -1;
     QLineEdit* m_edName;
     QFrame* m_pancol;
     QRadioButton* m_radios[4];

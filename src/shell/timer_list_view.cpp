@@ -156,7 +156,8 @@ TimerListView::RowParts TimerListView::PartsOf(const QRect& cell) const
         parts.Lines[n] = QRect(label.left(), label.top() - 2 + n * kLineHeight, label.width(), m_metrics.height());
     }
     parts.Stopwatch = PixmapRect({icon.left() + 7, icon.top() + 2}, m_stopwatch);
-    parts.Bar = QRect(QPoint(icon.left() + 18, icon.top() + 34), QPoint(icon.left() + 26, icon.top() + 36));
+    // From (18, 34) up to, not including, (26, 36): 8 x 2 pixels.
+    parts.Bar = QRect(icon.left() + 18, icon.top() + 34, 8, 2);
     parts.Mark = PixmapRect({icon.right() - 10, icon.top() - 2}, m_greenDot)
                      .united(PixmapRect({icon.right() - 10, icon.top() - 2}, m_yellowDot));
     return parts;

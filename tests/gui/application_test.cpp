@@ -8,12 +8,14 @@
 #include "platform/system/no_system_proxy.h"
 #include "platform/system/posix_file_system.h"
 #include "shell/application.h"
+#include "shell/hint_window.h"
 #include "shell/main_window.h"
 #include "shell/timer_dialog.h"
 #include "shell/timer_list_view.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include "gui_fixture.h"
@@ -45,6 +47,31 @@ void CancelNextDialog()
     });
 }
 
+// Runs `act` on the next timer dialog that shows (a replacing one opens only
+// after the loop of the one it replaces has ended); after two seconds without
+// one, whatever modal dialog is open is cancelled so that the test ends.
+void OnNextTimerDialog(std::function<void(TFormNewTimer&)> act)
+{
+    auto* poll = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, act, tries] {
+        auto* dialog = qobject_cast<TFormNewTimer*>(QApplication::activeModalWidget());
+        if (dialog && dialog->isVisible() && !dialog->property("seen").toBool()) {
+            dialog->setProperty("seen", true);
+            poll->deleteLater();
+            poll->stop();
+            act(*dialog);
+        } else if (++*tries > 400) {
+            poll->deleteLater();
+            poll->stop();
+            if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                open->reject();
+            }
+        }
+    });
+    poll->start(5);
+}
+
 class ApplicationTest : public test::GuiTest
 {
 protected:
@@ -54,8 +81,9 @@ protected:
         auto memory = std::make_unique<MemorySettings>();
         settings = memory.get();
         settings->WriteString("main", "LogActive", "1");
+        settings->WriteString("main", "LogDetail", logDetail);
         settings->WriteString("main", "SplashOn", "0");
-        settings->WriteString("main", "FirstLaunch", "0");
+        settings->WriteString("main", "FirstLaunch", firstLaunch);
         AppEnvironment env;
         env.InstallPath = dir.Path().string() + "/";
         env.ProgramFile = dir.File("tallyhour-zide");
@@ -93,6 +121,19 @@ protected:
     MemorySettings* settings = nullptr;
     std::unique_ptr<Application> app;
     std::vector<std::string> messages;
+    const char* firstLaunch = "0";
+    const char* logDetail = "0";
+};
+
+// The very first start, with the run log at the detail of frequent handlers.
+class FirstLaunchTest : public ApplicationTest
+{
+protected:
+    FirstLaunchTest()
+    {
+        firstLaunch = "1";
+        logDetail = "3";
+    }
 };
 
 TEST_F(ApplicationTest, CancelledNewTimerStillSavesAndRedrawsButCancelledEditDoesNot)
@@ -188,6 +229,93 @@ TEST_F(ApplicationTest, RunLogKeepsTheStartOfAShortSession)
     }
     EXPECT_EQ(Count("FormNewTimerRelease-<"), 30u);
     EXPECT_EQ(Count("Init->"), 1u);
+}
+
+TEST_F(ApplicationTest, ATimerDialogAskedForWhileOneIsOpenReplacesIt)
+{
+    TMyTimer& timer = app->Model().Timers.Create();
+    timer.Name = "Edited";
+    app->Window().Draw();
+    std::vector<std::string> opened;
+    OnNextTimerDialog([&](TFormNewTimer& first) {
+        opened.push_back(first.windowTitle().toStdString());
+        OnNextTimerDialog([&](TFormNewTimer& second) {
+            opened.push_back(second.windowTitle().toStdString());
+            OnNextTimerDialog([&](TFormNewTimer& third) {
+                opened.push_back(third.windowTitle().toStdString() + " " + third.NameEdit().text().toStdString());
+                third.reject();
+            });
+            emit app->Window().propertiesRequested(&timer);
+        });
+        app->Window().actNewTimer->trigger();
+    });
+    app->Window().actNewTimer->trigger();
+    EXPECT_EQ(opened, (std::vector<std::string> {"New timer", "New timer", "Timer properties Edited"}));
+    EXPECT_EQ(Count("FormNewTimer<>nil"), 1u);
+    // Each replaced dialog was released as cancelled: saved and redrawn.
+    EXPECT_EQ(Count("FormNewTimerRelease-<"), 2u);
+    EXPECT_EQ(Count("ReleaseFormNewTimer-<"), 1u);
+    EXPECT_EQ(app->Model().Timers.Count(), 1u);
+}
+
+TEST_F(ApplicationTest, WindowManagerCloseEndsTheProgramWithoutAsking)
+{
+    TMyTimer& timer = app->Model().Timers.Create();
+    timer.Name = "Running";
+    timer.SetEnabled(true);
+    app->Window().actOpen->trigger();
+    bool asked = false;
+    QTimer::singleShot(0, [&asked] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            asked = true;
+            box->reject();
+        }
+    });
+    app->Window().close();
+    QApplication::processEvents();
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(app->Ended());
+    EXPECT_EQ(Count("FormCloseQuery->"), 1u);
+    EXPECT_TRUE(app->Model().Timers.Empty()); // saved and released
+    // The end asked every loop to stop; let later loops of this process run.
+    QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+    QCoreApplication::exec();
+}
+
+TEST_F(FirstLaunchTest, OpensCentredAndLogsShowingAndEveryHintHide)
+{
+    MainWindow& window = app->Window();
+    ASSERT_TRUE(window.isVisible());
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(window.pos(), QPoint((screen.width() - 465) / 2, (screen.height() - 329) / 2));
+    EXPECT_EQ(Count("actOpenExecute->"), 1u);
+    EXPECT_EQ(Count("FormShow->"), 1u);
+    const std::string log = Log();
+    EXPECT_LT(log.find("FirstLaunch"), log.find("actOpenExecute->"));
+
+    // The tick tests the pointer against the bounds, which end at left +
+    // width and top + height.
+    const ScreenRect bounds = app->Engine().MainWindowRect();
+    EXPECT_EQ(bounds.Right, window.x() + 465);
+    EXPECT_EQ(bounds.Bottom, window.y() + 329);
+
+    std::size_t hides = Count("HideHint->");
+    app->Hint().show();
+    desktop.SetCursor({bounds.Right, bounds.Bottom});
+    app->Engine().TimUpdateTimer();
+    EXPECT_TRUE(app->Hint().isVisible()) << "the pointer on the bounds' corner is inside";
+    desktop.SetCursor({bounds.Right + 1, bounds.Top});
+    app->Engine().TimUpdateTimer();
+    EXPECT_FALSE(app->Hint().isVisible());
+    EXPECT_EQ(Count("HideHint->"), ++hides) << "the tick, pointer outside";
+
+    TMyTimer& timer = app->Model().Timers.Create();
+    CancelNextDialog();
+    emit window.propertiesRequested(&timer);
+    EXPECT_EQ(Count("HideHint->"), ++hides) << "properties";
+
+    window.MinimiseToTray();
+    EXPECT_EQ(Count("HideHint->"), ++hides) << "minimising";
 }
 
 } // namespace

@@ -2,10 +2,16 @@
 #include "shell/process_picker.h"
 #include "shell/time_log_window.h"
 #include "shell/timer_dialog.h"
+#include "support/environment.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimeEdit>
+#include <QToolButton>
 
 #include "gui_fixture.h"
 
@@ -104,6 +110,51 @@ TEST_F(Dialogs, PropertiesShowTheTimer)
     EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* l) { return l->text() == "0:02:00"; }));
 }
 
+TEST_F(Dialogs, IdentifierEditorOpensOnDoubleClickAndWritesItsOwnLine)
+{
+    TMyTimer timer;
+    timer.TimerType = ttCaption;
+    timer.Identifiers = {"one", "two"};
+    bool nameEdited = false;
+    TFormNewTimer dialog(1, nameEdited);
+    dialog.LoadTimer(timer);
+    dialog.show();
+    QListWidget& list = dialog.Identifiers();
+    QLineEdit& editor = dialog.InPlaceEditor();
+    const auto centre = [&](int row) { return list.visualItemRect(list.item(row)).center(); };
+
+    // What the display sends: press, release, the second press as a double
+    // click, and its release.
+    const auto doubleClick = [&](int row) {
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre(row));
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, centre(row));
+        QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, centre(row));
+    };
+
+    // The release that ends the double click leaves the editor open.
+    doubleClick(0);
+    ASSERT_TRUE(editor.isVisible());
+    EXPECT_EQ(editor.text(), "one");
+    editor.setText("uno");
+    QTest::keyClick(&editor, Qt::Key_Return);
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_EQ(list.item(0)->text(), "uno");
+
+    // A click on another line ends the edit into the line being edited.
+    doubleClick(1);
+    ASSERT_TRUE(editor.isVisible());
+    editor.setText("deux");
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre(0));
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_EQ(list.item(0)->text(), "uno");
+    EXPECT_EQ(list.item(1)->text(), "deux");
+
+    doubleClick(1);
+    editor.setText("dropped");
+    QTest::keyClick(&editor, Qt::Key_Escape);
+    EXPECT_EQ(list.item(1)->text(), "deux");
+}
+
 TEST_F(Dialogs, PickerConfirmsOnlyASelectedLine)
 {
     TFormProcesses picker({"Editor", "Terminal"});
@@ -124,6 +175,58 @@ TEST_F(Dialogs, SetTimeRefusesStopNotAfterStart)
     EXPECT_TRUE(dialog.DurationLabel().styleSheet().contains("rgb(128, 0, 0)"));
     dialog.SetTimes(EncodeTime(10, 0, 0), EncodeTime(11, 30, 0));
     EXPECT_EQ(dialog.DurationLabel().text(), "01:30:00");
+}
+
+TEST_F(Dialogs, SetTimeFieldsShowTheLocalesLongTime)
+{
+    test::ScopedLocale locale("en_US.UTF-8");
+    ASSERT_TRUE(locale.Ok());
+    TFormSetTime dialog;
+    dialog.SetTimes(EncodeTime(13, 5, 7), EncodeTime(14, 0, 0));
+    const auto fields = dialog.findChildren<QTimeEdit*>();
+    ASSERT_EQ(fields.size(), 2);
+    EXPECT_EQ(fields[0]->text().toStdString(), FormatLongTime(EncodeTime(13, 5, 7)));
+    EXPECT_EQ(fields[1]->text().toStdString(), FormatLongTime(EncodeTime(14, 0, 0)));
+    EXPECT_EQ(dialog.StartTime(), EncodeTime(13, 5, 7));
+}
+
+TEST_F(Dialogs, LogWindowCalendarOpensFromItsButtonAndTheDate)
+{
+    const TDateTime today = EncodeDate(2026, 7, 1);
+    TMyTimer timer;
+    TFormLog window(timer, [today] { return today + 0.5; });
+    window.SetDate(today);
+    window.show();
+    const auto shownCalendar = [&]() -> QCalendarWidget* {
+        for (QCalendarWidget* calendar : window.findChildren<QCalendarWidget*>()) {
+            if (calendar->isVisible()) {
+                return calendar;
+            }
+        }
+        return nullptr;
+    };
+    ASSERT_EQ(shownCalendar(), nullptr);
+    QToolButton* button = nullptr;
+    for (QToolButton* b : window.findChildren<QToolButton*>()) {
+        if (b->text() == "...") {
+            button = b;
+        }
+    }
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCalendarWidget* calendar = shownCalendar();
+    ASSERT_NE(calendar, nullptr);
+    EXPECT_EQ(calendar->selectedDate(), QDate(2026, 7, 1));
+    // Picking a day closes it and shows that day.
+    emit calendar->clicked(QDate(2026, 6, 20));
+    EXPECT_EQ(shownCalendar(), nullptr);
+    EXPECT_EQ(window.LogDate(), EncodeDate(2026, 6, 20));
+
+    auto* date = window.findChild<QDateEdit*>();
+    ASSERT_NE(date, nullptr);
+    QWidget* text = date->findChild<QLineEdit*>();
+    QTest::mouseClick(text ? text : date, Qt::LeftButton);
+    EXPECT_NE(shownCalendar(), nullptr);
 }
 
 TEST_F(Dialogs, LogWindowKeepsSliderAndDateInStep)

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "gui_fixture.h"
@@ -54,13 +55,50 @@ protected:
         return t;
     }
 
-    // Opens and closes the list's menu, which sets the enablement.
-    void PopupTimersMenu()
+    // What a menu offers while it is open (it is all lifted as it closes).
+    struct Offered
     {
-        QTimer::singleShot(0, [this] { window->TimersMenu().close(); });
+        bool Start = false;
+        bool Delete = false;
+        bool Properties = false;
+        bool SelectAll = false;
+        bool MoveTo = false;
+    };
+    Offered Capture() const
+    {
+        Offered o;
+        o.Start = window->actStartTimer->isEnabled();
+        o.Delete = window->actDelTimer->isEnabled();
+        o.Properties = window->actProperties->isEnabled();
+        o.SelectAll = window->actSelectAll->isEnabled();
+        for (QAction* a : window->TimersMenu().actions()) {
+            if (a->text() == "Assign selected timers to the project") {
+                o.MoveTo = a->isEnabled();
+            }
+        }
+        return o;
+    }
+
+    // Opens and closes the list's menu, which sets the enablement.
+    Offered PopupTimersMenu()
+    {
+        Offered seen;
+        QTimer::singleShot(0, [this, &seen] {
+            seen = Capture();
+            window->TimersMenu().close();
+        });
         emit window->List().customContextMenuRequested(QPoint(1, 1));
         QApplication::processEvents();
         window->TimersMenu().close();
+        return seen;
+    }
+
+    void PopupMainMenu()
+    {
+        QTimer::singleShot(0, [this] { window->MainMenu().close(); });
+        window->MainMenu().popup(QPoint(0, 0));
+        QApplication::processEvents();
+        window->MainMenu().close();
     }
 
     test::TempDir dir;
@@ -75,11 +113,11 @@ TEST_F(MainWindowActions, MenuEnablementFollowsSelectionAndProjects)
 {
     Timer("elsewhere", 9); // exists but is not listed
     window->Draw();
-    PopupTimersMenu();
-    EXPECT_FALSE(window->actStartTimer->isEnabled());
-    EXPECT_FALSE(window->actDelTimer->isEnabled());
-    EXPECT_FALSE(window->actProperties->isEnabled());
-    EXPECT_TRUE(window->actSelectAll->isEnabled());
+    Offered offered = PopupTimersMenu();
+    EXPECT_FALSE(offered.Start);
+    EXPECT_FALSE(offered.Delete);
+    EXPECT_FALSE(offered.Properties);
+    EXPECT_TRUE(offered.SelectAll);
     // Selecting all under a filter that lists nothing selects nothing.
     window->actSelectAll->trigger();
     EXPECT_TRUE(window->List().SelectedTimers().empty());
@@ -87,14 +125,53 @@ TEST_F(MainWindowActions, MenuEnablementFollowsSelectionAndProjects)
     Timer("listed");
     window->Draw();
     window->List().item(0)->setSelected(true);
+    offered = PopupTimersMenu();
+    EXPECT_TRUE(offered.Start);
+    EXPECT_TRUE(offered.Delete);
+    EXPECT_FALSE(offered.MoveTo); // no project yet
+}
+
+TEST_F(MainWindowActions, ButtonsDoubleClickAndKeysWorkAfterAMenuOfferedNothing)
+{
+    std::vector<std::string> seen;
+    QObject::connect(window.get(), &MainWindow::startRequested, [&](auto t) {
+        seen.push_back("start " + std::to_string(t.size()));
+    });
+    QObject::connect(
+        window.get(), &MainWindow::stopRequested, [&](auto t) { seen.push_back("stop " + std::to_string(t.size())); });
+    QObject::connect(
+        window.get(), &MainWindow::propertiesRequested, [&](TMyTimer* t) { seen.push_back("properties " + t->Name); });
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    // The menus open on an empty list with nothing selected: everything is off
+    // while they show.
+    PopupMainMenu();
     PopupTimersMenu();
-    EXPECT_TRUE(window->actStartTimer->isEnabled());
-    EXPECT_TRUE(window->actDelTimer->isEnabled());
-    const auto moveTo = window->TimersMenu().actions();
-    const auto it = std::find_if(
-        moveTo.begin(), moveTo.end(), [](QAction* a) { return a->text() == "Assign selected timers to the project"; });
-    ASSERT_NE(it, moveTo.end());
-    EXPECT_FALSE((*it)->isEnabled()); // no project yet
+
+    Timer("a");
+    Timer("b");
+    window->Draw();
+    window->List().item(0)->setSelected(true);
+    for (const char* name : {"btn_start", "btn_stop"}) {
+        auto* button = window->findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_NE(button, nullptr) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    emit window->List().itemDoubleClicked(window->List().item(0));
+    EXPECT_EQ(seen, (std::vector<std::string> {"start 1", "stop 1", "properties a"}));
+
+    bool asked = false;
+    AnswerNextQuestion(QMessageBox::Yes, &asked);
+    QTest::mouseClick(window->findChild<QWidget*>(QStringLiteral("btn_delete")), Qt::LeftButton);
+    EXPECT_TRUE(asked);
+    ASSERT_EQ(deleted.size(), 1u);
+
+    window->List().clearSelection();
+    window->activateWindow(); // the question took the focus
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(window->List().SelectedTimers().size(), 2u);
 }
 
 TEST_F(MainWindowActions, DeleteAsksAndOnlyYesDeletes)
@@ -165,16 +242,21 @@ TEST_F(MainWindowActions, RowsShowTheirDotsAndColourBar)
     const QImage image = window->List().viewport()->grab().toImage();
     const QRect cell = window->List().visualItemRect(window->List().item(0));
     // The colour bar sits under the icon, 8 x 2 pixels.
-    bool red = false;
+    QRect red;
+    int redPixels = 0;
     bool green = false;
     for (int y = cell.top(); y <= cell.bottom(); ++y) {
         for (int x = cell.left(); x <= cell.right(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            red = red || (c.red() == 255 && c.green() == 0 && c.blue() == 0);
+            if (c.red() == 255 && c.green() == 0 && c.blue() == 0) {
+                red = red.united(QRect(x, y, 1, 1));
+                ++redPixels;
+            }
             green = green || (c.green() > 150 && c.red() < 120 && c.blue() < 140);
         }
     }
-    EXPECT_TRUE(red);
+    EXPECT_EQ(red.size(), QSize(8, 2));
+    EXPECT_EQ(redPixels, 16);
     EXPECT_TRUE(green);
 }
 

@@ -194,6 +194,25 @@ TEST_F(Gui, HintShowsStateInItsColourAfterTheDelay)
     EXPECT_FALSE(hint.TimShow().isActive());
 }
 
+TEST_F(Gui, MovingOverTheSkinHidesTheHintAndTheHintStepsAside)
+{
+    MainWindow window(model, log, [this] { return clock.Now(); });
+    window.show();
+    int hides = 0;
+    QObject::connect(&window, &MainWindow::hideHintRequested, [&] { ++hides; });
+    // No button held: the skin hears the movement all the same (sent as the
+    // display sends it, to the window).
+    QTest::mouseMove(window.windowHandle(), QPoint(200, 40));
+    EXPECT_GE(hides, 1);
+
+    TFormHint hint;
+    hint.move(300, 200);
+    hint.show();
+    const QPoint pointer = hint.mapToGlobal(QPoint(20, 30));
+    QTest::mouseMove(hint.windowHandle(), QPoint(20, 30));
+    EXPECT_EQ(hint.pos(), pointer + QPoint(16, 16));
+}
+
 TEST_F(Gui, VersionLabelsNameTheVersion)
 {
     EXPECT_EQ(VersionLabelText("1.1.0.363"), "Version: 1.1.0.363");

@@ -76,14 +76,18 @@ TEST(RunLogNextName, DigitsTruncationAndExhaustion)
     TempDir dir;
     EXPECT_EQ(NextLogFileName(dir.File("9999_log.txt"), 4), dir.File("0000_log.txt"));
     EXPECT_EQ(NextLogFileName(dir.File("log.txt"), 2), dir.File("00_log.txt"));
-    EXPECT_EQ(NextLogFileName(dir.File("00007_log.txt"), 5), dir.File("00008_log.txt"));
+    // Only four digits and "_" mark a continued log, whatever the width.
+    EXPECT_EQ(NextLogFileName(dir.File("00007_log.txt"), 5), dir.File("00000_00007_log.txt"));
+    EXPECT_EQ(NextLogFileName(dir.File("00007_log.txt"), 4), dir.File("0000_00007_log.txt"));
+    EXPECT_EQ(NextLogFileName(dir.File("0041_log.txt"), 5), dir.File("00042_log.txt"));
+    EXPECT_EQ(NextLogFileName(dir.File("0041_log.txt"), 2), dir.File("42_log.txt"));
     EXPECT_EQ(NextLogFileName(dir.File("12x_log.txt"), 2), dir.File("00_12x_log.txt"));
-    EXPECT_EQ(NextLogFileName(dir.File("99_log.txt"), 2), dir.File("00_log.txt"));
+    EXPECT_EQ(NextLogFileName(dir.File("99_log.txt"), 2), dir.File("00_99_log.txt"));
 
     for (int i = 0; i < 10; ++i) {
         WriteFile(dir.File(std::to_string(i) + "_log.txt"), "");
     }
-    EXPECT_EQ(NextLogFileName(dir.File("3_log.txt"), 1), std::nullopt);
+    EXPECT_EQ(NextLogFileName(dir.File("0003_log.txt"), 1), std::nullopt);
 }
 
 TEST_F(RunLogTest, OnMaxSizeCanSkipTheAction)

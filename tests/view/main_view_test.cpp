@@ -4,8 +4,10 @@
 #include "platform/fake/fake_clock.h"
 #include "runlog/brisvale_log.h"
 #include "support/temp_dir.h"
+#include "view/help_file.h"
 #include "view/hint_logic.h"
 #include "view/main_list.h"
+#include "view/time_format.h"
 #include "view/timer_row.h"
 #include "view/window_snap.h"
 
@@ -236,6 +238,26 @@ TEST_F(MainListTest, DeleteRemovesSelectedTimersLastFirst)
     EXPECT_LT(text.find("Delete timer c\r\n"), text.find("Delete timer a\r\n"));
     DeleteSelectedTimers(model, {}, log);
     EXPECT_EQ(model.Timers.Count(), 1u);
+}
+
+TEST(TimeEditFormat, FollowsTheCLibrarysTimePatterns)
+{
+    EXPECT_EQ(TimeEditFormat("%H:%M:%S"), "HH:mm:ss");
+    EXPECT_EQ(TimeEditFormat("%T"), "HH:mm:ss");
+    EXPECT_EQ(TimeEditFormat("%r"), "hh:mm:ss AP");
+    EXPECT_EQ(TimeEditFormat("%l:%M:%S %P %Z"), "h:mm:ss ap ");
+    EXPECT_EQ(TimeEditFormat("%-H.%M.%S"), "H.mm.ss");
+    // Literal letters and quotes are quoted, a lone "%" is kept.
+    EXPECT_EQ(TimeEditFormat("%Hh%M'%"), "HH'h'mm''%");
+}
+
+TEST(HelpFile, OwnManualUnlessAChmLiesBesideTheProgram)
+{
+    test::TempDir dir;
+    const std::string folder = dir.Path().string();
+    EXPECT_EQ(HelpFile(folder), (dir.Path() / "help" / "index.html").string());
+    test::WriteFile(dir.File("help.chm"), "x");
+    EXPECT_EQ(HelpFile(folder), dir.File("help.chm"));
 }
 
 } // namespace

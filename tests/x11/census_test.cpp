@@ -1,3 +1,4 @@
+#include "rig/child_process.h"
 #include "x11_fixture.h"
 
 #include <set>
@@ -114,6 +115,28 @@ TEST_F(X11Test, CaptionsAreReadFreshInUtf8)
     modern->Command("title Renamed");
     windows = Census();
     EXPECT_EQ(Find(windows, modern->Id())->Caption, "Renamed");
+}
+
+TEST_F(X11Test, CompoundTextCaptionsAreDecoded)
+{
+    // An Xt program names its window in COMPOUND_TEXT (charset switches for
+    // Cyrillic and UTF-8) when the text is not Latin-1.
+    const std::string title = "Бета окно ✓ é";
+    ChildProcess::Options options;
+    options.Environment = rig->Environment();
+    options.Environment.push_back("LC_ALL=C.UTF-8");
+    options.Quiet = true;
+    ChildProcess xmessage({"xmessage", "-title", title, "beta"}, options);
+    std::string caption;
+    ASSERT_TRUE(XRig::WaitUntil([&] {
+        for (const auto& w : Census(true)) {
+            if (w.ProcessName == "xmessage" && !w.Caption.empty()) {
+                caption = w.Caption;
+            }
+        }
+        return !caption.empty();
+    }));
+    EXPECT_EQ(caption, title);
 }
 
 TEST_F(X11Test, StartWindowPicksTheScreen)

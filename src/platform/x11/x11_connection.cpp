@@ -1,10 +1,15 @@
 #include "platform/x11/x11_connection.h"
 
+#include <X11/Xlib-xcb.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <xcb/res.h>
 #include <xcb/screensaver.h>
 #include <xcb/xinput.h>
 
 #include <array>
+#include <optional>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
@@ -32,6 +37,47 @@ std::string ConnectionErrorText(int code)
     }
 }
 
+// A lost server must not end the program (Xlib's default handler exits):
+// the connection is reported broken through XCB and opened again later.
+// Displays of others (a toolkit's) keep the handler they had.
+std::set<Display*>& OurDisplays()
+{
+    static std::set<Display*> displays;
+    return displays;
+}
+
+XIOErrorHandler g_previousIoHandler = nullptr;
+
+int KeepRunningOnIoError(Display* display)
+{
+    if (OurDisplays().count(display) != 0 || g_previousIoHandler == nullptr) {
+        return 0;
+    }
+    return g_previousIoHandler(display);
+}
+
+void KeepRunning(Display*, void*) { }
+
+void WatchIoErrors(Display* display)
+{
+    OurDisplays().insert(display);
+    const XIOErrorHandler current = XSetIOErrorHandler(KeepRunningOnIoError);
+    if (current != KeepRunningOnIoError) {
+        g_previousIoHandler = current;
+    }
+    XSetIOErrorExitHandler(display, KeepRunning, nullptr);
+}
+
+// Why a display could not be opened, in XCB's words (Xlib gives none).
+std::string OpenErrorText(const std::string& displayName)
+{
+    int screen = 0;
+    xcb_connection_t* probe = xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screen);
+    const int code = xcb_connection_has_error(probe);
+    xcb_disconnect(probe);
+    return code != 0 ? ConnectionErrorText(code) : std::string("the display refused the connection");
+}
+
 } // namespace
 
 std::string DisplayLabel(const std::string& displayName)
@@ -46,13 +92,16 @@ std::string DisplayLabel(const std::string& displayName)
 X11Connection::X11Connection(const std::string& displayName)
     : m_label(DisplayLabel(displayName))
 {
-    int screenNumber = 0;
-    m_c = xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screenNumber);
-    if (const int code = xcb_connection_has_error(m_c); code != 0) {
-        xcb_disconnect(m_c);
-        m_c = nullptr;
-        throw std::runtime_error("Cannot open X display " + m_label + ": " + ConnectionErrorText(code));
+    // Xlib over XCB: XCB does all the talking, Xlib lends its text
+    // conversions (compound text) on the same connection and atoms.
+    m_display = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
+    if (m_display == nullptr) {
+        throw std::runtime_error("Cannot open X display " + m_label + ": " + OpenErrorText(displayName));
     }
+    WatchIoErrors(m_display);
+    XSetEventQueueOwner(m_display, XCBOwnsEventQueue);
+    m_c = XGetXCBConnection(m_display);
+    const int screenNumber = DefaultScreen(m_display);
 
     const xcb_setup_t* setup = xcb_get_setup(m_c);
     m_resourceIdMask = setup->resource_id_mask;
@@ -61,8 +110,7 @@ X11Connection::X11Connection(const std::string& displayName)
         xcb_screen_next(&screens);
     }
     if (screens.rem <= 0) {
-        xcb_disconnect(m_c);
-        m_c = nullptr;
+        Close();
         throw std::runtime_error("X display " + m_label + " has no screen " + std::to_string(screenNumber));
     }
     m_root = screens.data->root;
@@ -92,8 +140,7 @@ X11Connection::X11Connection(const std::string& displayName)
     }
     QueryExtensions();
     if (xcb_connection_has_error(m_c) != 0) {
-        xcb_disconnect(m_c);
-        m_c = nullptr;
+        Close();
         throw std::runtime_error("X display " + m_label + " closed the connection while starting");
     }
 }
@@ -129,9 +176,42 @@ void X11Connection::QueryExtensions()
 
 X11Connection::~X11Connection()
 {
-    if (m_c != nullptr) {
-        xcb_disconnect(m_c);
+    Close();
+}
+
+void X11Connection::Close()
+{
+    if (m_display != nullptr) {
+        XCloseDisplay(m_display);
+        OurDisplays().erase(m_display);
     }
+    m_display = nullptr;
+    m_c = nullptr;
+}
+
+std::optional<std::string> X11Connection::TextToUtf8(xcb_atom_t type, std::string_view bytes) const
+{
+    if (m_display == nullptr || bytes.empty() || HasError()
+        || (type != XCB_ATOM_STRING && type != m_atoms.Utf8String && type != m_atoms.CompoundText)) {
+        return std::nullopt;
+    }
+    std::string copy(bytes);
+    XTextProperty property;
+    property.value = reinterpret_cast<unsigned char*>(copy.data());
+    property.encoding = type;
+    property.format = 8;
+    property.nitems = copy.size();
+    char** list = nullptr;
+    int count = 0;
+    // Characters without a UTF-8 form (a positive result) still come back
+    // as replacement characters; only a refused conversion falls back.
+    const int result = Xutf8TextPropertyToTextList(m_display, &property, &list, &count);
+    if (result < 0 || list == nullptr) {
+        return std::nullopt;
+    }
+    std::string text = count > 0 && list[0] != nullptr ? std::string(list[0]) : std::string();
+    XFreeStringList(list);
+    return text;
 }
 
 int X11Connection::Descriptor() const

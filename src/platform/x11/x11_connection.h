@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+struct _XDisplay;
 
 namespace tally::x11 {
 
@@ -73,8 +76,16 @@ public:
     // Throws std::runtime_error naming the display when the connection broke.
     void ThrowIfBroken() const;
 
+    // A text property's bytes (STRING, UTF8_STRING or COMPOUND_TEXT) as
+    // UTF-8, converted by Xlib; nothing for other types or when the
+    // conversion is refused.
+    std::optional<std::string> TextToUtf8(xcb_atom_t type, std::string_view bytes) const;
+
 private:
     void QueryExtensions();
+    void Close();
+
+    _XDisplay* m_display = nullptr;
 
     std::string m_label;
     xcb_connection_t* m_c = nullptr;

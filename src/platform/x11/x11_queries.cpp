@@ -114,7 +114,13 @@ bool TakeNames(X11Connection& conn, const NameCookies& cookies, WindowFacts& fac
     if (facts.Caption.empty()) {
         const auto bytes = BytesOf(name);
         if (!bytes.empty()) {
-            facts.Caption = DecodeText(bytes, EncodingOf(conn.Atom(), name->type, bytes));
+            // Xlib reads every type the server hands back (compound text with
+            // its charset switches too); its UTF-8 is still checked and cut.
+            if (const auto text = conn.TextToUtf8(name->type, bytes)) {
+                facts.Caption = DecodeText(*text, TextEncoding::Utf8);
+            } else {
+                facts.Caption = DecodeText(bytes, EncodingOf(conn.Atom(), name->type, bytes));
+            }
         }
     }
     facts.TransientFor = Card32Of(transient).value_or(0);
