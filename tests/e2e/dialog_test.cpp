@@ -179,9 +179,10 @@ TEST_F(DialogTest, CaptionTimerPickedFromRunningWindowsCountsWhileItsWindowIsInF
     const std::size_t ticks = Ticks();
     ASSERT_TRUE(XRig::WaitUntil([&] { return Ticks() >= ticks + 5; }, 60s));
     EXPECT_EQ(ActiveWindow(), window->Id());
-    const TDateTime stopped = wall.Now();
     ::kill(program->Pid(), SIGTERM);
     ASSERT_EQ(program->Wait(60s), 0);
+    // The periods are counted up to the shutdown itself.
+    const TDateTime stopped = wall.Now();
 
     TimeModel model;
     DataFile data(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
