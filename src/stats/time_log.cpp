@@ -1,6 +1,7 @@
 #include "stats/time_log.h"
 
 #include "model/datetime.h"
+#include "stats/stat_dates.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,9 +43,7 @@ std::vector<LogRow> LogRows(const TMyTimer& timer, TDateTime day)
 
 std::string LogTitle(TDateTime day, TDateTime now)
 {
-    std::string title = "Timer activity log for ";
-    title += DayOf(day) == DayOf(now) ? std::string("today") : FormatShortDate(day);
-    return title;
+    return "Timer activity log for " + DayText(day, now);
 }
 
 std::optional<std::string> SetTimeDuration(TDateTime startTime, TDateTime stopTime)
