@@ -10,13 +10,13 @@ namespace tally {
 
 PeriodList::PeriodList(PeriodList&& other) noexcept
     : m_items(std::move(other.m_items))
-    , m_day(std::exchange(other.m_day, {}))
+    , m_days(std::exchange(other.m_days, {}))
 { }
 
 PeriodList& PeriodList::operator=(PeriodList&& other) noexcept
 {
     m_items = std::move(other.m_items);
-    m_day = std::exchange(other.m_day, {});
+    m_days = std::exchange(other.m_days, {});
     return *this;
 }
 
@@ -25,30 +25,36 @@ void PeriodList::Add(TDateTime start, TDateTime stop)
     m_items.push_back({start, stop});
     // Appending continues the walk where it ended, so the sum stays the
     // walk's to the last bit.
-    if (m_day.Valid && DayOf(start) == m_day.Day) {
-        m_day.Sum += stop - start;
+    if (m_days.Valid) {
+        m_days.Sums[DayOf(start)] += stop - start;
     }
 }
 
 void PeriodList::Clear()
 {
     Storage().swap(m_items);
-    m_day = {};
+    m_days = {};
 }
 
 TDateTime PeriodList::DaySum(std::int64_t day) const
 {
-    if (m_day.Valid && m_day.Day == day) {
-        return m_day.Sum;
-    }
-    TDateTime sum = 0.0;
-    for (const TWorkPeriod& period : m_items) {
-        if (DayOf(period.Start) == day) {
-            sum += period.Stop - period.Start;
+    if (!m_days.Valid) {
+        DaySums built {true, {}};
+        // Records come nearly in day order: look a day up once per run of it.
+        std::int64_t runDay = 0;
+        TDateTime* run = nullptr;
+        for (const TWorkPeriod& period : m_items) {
+            const std::int64_t periodDay = DayOf(period.Start);
+            if (!run || periodDay != runDay) {
+                runDay = periodDay;
+                run = &built.Sums[periodDay];
+            }
+            *run += period.Stop - period.Start;
         }
+        m_days = std::move(built);
     }
-    m_day = {true, day, sum};
-    return sum;
+    const auto found = m_days.Sums.find(day);
+    return found == m_days.Sums.end() ? 0.0 : found->second;
 }
 
 bool PeriodList::Remove(const TWorkPeriod& record)
@@ -61,7 +67,7 @@ bool PeriodList::Remove(const TWorkPeriod& record)
                       m_items.end(),
                       m_items.begin() + static_cast<std::ptrdiff_t>(i));
             m_items.pop_back();
-            m_day = {};
+            m_days = {};
             return true;
         }
     }
@@ -89,7 +95,7 @@ std::size_t PeriodList::Remove(const std::vector<const TWorkPeriod*>& records)
     const std::size_t removed = m_items.size() - kept;
     m_items.resize(kept);
     if (removed > 0) {
-        m_day = {};
+        m_days = {};
     }
     return removed;
 }

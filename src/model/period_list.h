@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <unordered_map>
 #include <vector>
 
 namespace tally {
@@ -26,8 +27,9 @@ struct TWorkPeriod
 // are.
 //
 // Records are changed only through Add, Remove and Clear, so the list can
-// keep the sum of one day's periods (the list repaints every second, and a
-// walk over millions of records each time costs more than the rest of it).
+// keep the sum of every day's periods: the timer list repaints today's
+// figures every second while the statistics window refreshes another day's,
+// and a walk over millions of records each time costs more than the rest.
 class PeriodList
 {
 public:
@@ -63,15 +65,17 @@ public:
     TDateTime DaySum(std::int64_t day) const;
 
 private:
-    struct DayCache
+    // Built by one walk on first use, extended by Add, dropped by Remove and
+    // Clear. Each day's sum adds its records in list order from zero, as the
+    // walk does, so the figure is the walk's to the last bit.
+    struct DaySums
     {
         bool Valid = false;
-        std::int64_t Day = 0;
-        TDateTime Sum = 0.0;
+        std::unordered_map<std::int64_t, TDateTime> Sums;
     };
 
     Storage m_items;
-    mutable DayCache m_day;
+    mutable DaySums m_days;
 };
 
 } // namespace tally

@@ -230,6 +230,40 @@ TEST_F(TimerTest, TodayFiguresFollowEveryEditOfThePeriods)
     EXPECT_EQ(timer.ActiveToday(now), 0.0) << "the kinds are kept apart";
 }
 
+// The timer list asks for today while the statistics window asks for other
+// days; every answer must stay the walk's, also for days whose records are
+// not contiguous (periods added by hand) and after edits.
+TEST(PeriodDaySums, EveryDayMatchesTheWalkInAnyOrderOfQuestions)
+{
+    const TDateTime first = EncodeDate(2026, 3, 1);
+    const auto walk = [](const PeriodList& list, std::int64_t day) {
+        TDateTime sum = 0.0;
+        for (const TWorkPeriod& p : list) {
+            sum += DayOf(p.Start) == day ? p.Stop - p.Start : 0.0;
+        }
+        return sum;
+    };
+    PeriodList list;
+    for (int i = 0; i < 300; ++i) {
+        // Mostly in order, every seventh record on an earlier day.
+        const TDateTime start = first + (i % 7 == 6 ? (i / 40) : (i / 20)) + EncodeTime(i % 24, i % 60, 0);
+        list.Add(start, start + (i % 13 + 1) * kOneSecond / 3.0);
+    }
+    const auto checkAll = [&](const char* when) {
+        for (std::int64_t day = DayOf(first) - 1; day <= DayOf(first) + 16; ++day) {
+            EXPECT_EQ(list.DaySum(DayOf(first) + 15), walk(list, DayOf(first) + 15)) << when;
+            EXPECT_EQ(list.DaySum(day), walk(list, day)) << when << " day " << day;
+        }
+    };
+    checkAll("built");
+    list.Add(first + 3 + 0.5, first + 3 + 0.6);
+    list.Add(first + 40, first + 40.1);
+    EXPECT_EQ(list.DaySum(DayOf(first) + 40), walk(list, DayOf(first) + 40));
+    checkAll("appended");
+    ASSERT_TRUE(list.Remove(list[17]));
+    checkAll("removed");
+}
+
 TEST(PeriodIdentity, RemoveTakesThisVeryRecordNotAnEqualOne)
 {
     TMyTimer timer;
