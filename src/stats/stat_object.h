@@ -3,7 +3,6 @@
 #include "model/project.h"
 #include "model/timer.h"
 
-#include <cstddef>
 #include <span>
 #include <variant>
 

@@ -3,6 +3,7 @@
 #include "model/run_log_sink.h"
 #include "stats/stat_object.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 

@@ -1,6 +1,5 @@
 #include "model/datetime.h"
 #include "stats/stat_dates.h"
-#include "support/environment.h"
 
 #include <gtest/gtest.h>
 
@@ -89,46 +88,6 @@ TEST(StatDates, ControlsFollowThePositionAndThePage)
         EXPECT_EQ(got.Back, c.Want.Back);
         EXPECT_EQ(got.Forward, c.Want.Forward);
         EXPECT_EQ(got.GotoToday, c.Want.GotoToday);
-    }
-}
-
-TEST(StatDates, StoredPageOutsideTheTabsIsTheTextPage)
-{
-    EXPECT_EQ(StatPageFromIndex(2), StatPage::Log);
-    EXPECT_EQ(StatPageFromIndex(1), StatPage::Histogram);
-    EXPECT_EQ(StatPageFromIndex(3), StatPage::Text);
-    EXPECT_EQ(StatPageFromIndex(-1), StatPage::Text);
-}
-
-TEST(StatDates, DayTextNamesTodayOrTheDate)
-{
-    EXPECT_EQ(DayText(kToday + 0.99, kNow), "today");
-    EXPECT_EQ(DayText(kToday - 0.01, kNow), FormatShortDate(kToday - 1));
-}
-
-// Instants are local wall-clock days, so stepping over the short spring day
-// and the long autumn day lands on the neighbouring calendar day even just
-// after midnight, whatever the zone.
-TEST(StatDates, ChosenDayStepsWholeDaysAcrossDaylightSaving)
-{
-    test::ScopedTimeZone zone("Europe/Berlin");
-    struct Case
-    {
-        TDateTime Now;
-        int Position;
-        TDateTime Day;
-    };
-    const Case cases[] = {
-        {EncodeDateTime(2026, 3, 30, 0, 30, 0), 366, EncodeDate(2026, 3, 29)}, // 23-hour day
-        {EncodeDateTime(2026, 3, 30, 0, 30, 0), 365, EncodeDate(2026, 3, 28)},
-        {EncodeDateTime(2026, 10, 25, 23, 30, 0), 366, EncodeDate(2026, 10, 24)}, // 25-hour day is today
-        {EncodeDateTime(2026, 10, 26, 23, 59, 59), 366, EncodeDate(2026, 10, 25)},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(FormatShortDate(c.Now));
-        const StatDates dates = ComputeStatDates(c.Position, 7, c.Now);
-        EXPECT_EQ(DayOf(dates.StatDate), DayOf(c.Day));
-        EXPECT_EQ(DayText(dates.StatDate, c.Now), FormatShortDate(c.Day));
     }
 }
 

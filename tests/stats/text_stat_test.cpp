@@ -83,32 +83,32 @@ TEST_F(TextStatTest, TimerSelections)
     {
         const char* Name;
         std::vector<TMyTimer*> Selected;
-        TDateTime Day;
+        int Position;
         TextStat Want;
     };
     const std::string created = FormatShortDate(EncodeDate(2025, 1, 2));
     const Case cases[] = {
         // Today: the running 20 minutes count with the closed 10.
-        {"today", {&app}, kNow, {"today", "0:30:00", "0:05:00", "0:35:00", "10:10:00", "3:00:00", "13:10:00", created}},
+        {"today", {&app}, 367, {"today", "0:30:00", "0:05:00", "0:35:00", "10:10:00", "3:00:00", "13:10:00", created}},
         // Yesterday: no running period.
         {"yesterday",
          {&app},
-         kYesterday,
+         366,
          {FormatShortDate(kYesterday), "0:10:00", "0:05:00", "0:15:00", "10:10:00", "3:00:00", "13:10:00", created}},
         // The first selected timer decides that background shows: sums over both.
         {"app first",
          {&app, &other},
-         kNow,
+         367,
          {"today", "1:10:00", "0:25:00", "1:35:00", "20:50:00", "10:00:00", "30:50:00", "..."}},
         // A typing timer first hides background, though the summaries hold the other's.
         {"typing first",
          {&typing, &other},
-         kNow,
+         367,
          {"today", "1:10:00", "...", "1:45:00", "21:10:00", "...", "33:10:00", "..."}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const TextStat got = Fill(c.Selected.front(), c.Selected, c.Day);
+        const TextStat got = Fill(c.Selected.front(), c.Selected, ComputeStatDates(c.Position, 7, kNow).StatDate);
         EXPECT_EQ(got.OnDate, c.Want.OnDate);
         EXPECT_EQ(got.TodayAct, c.Want.TodayAct);
         EXPECT_EQ(got.TodayBack, c.Want.TodayBack);
