@@ -9,7 +9,7 @@ class SlowTickTest : public EngineTest
 protected:
     SlowTickTest()
     {
-        engine.SetUpdateInterval = [this](int ms) { intervals.push_back(ms); };
+        observer.movesTick = true;
         for (int i = 0; i < 60; ++i) {
             engine.TimTBarTimer();
         }
@@ -20,7 +20,7 @@ protected:
 
     static std::int64_t Length(const TWorkPeriod& p) { return Ms(p.Stop - p.Start); }
 
-    std::vector<int> intervals;
+    std::vector<int>& intervals = observer.intervals;
 };
 
 TEST_F(SlowTickTest, NoticesPutBoundariesAtTheChangeAndShutdownCountsUpToItsInstant)
@@ -90,24 +90,24 @@ TEST_F(SlowTickTest, StopSuspendAndShutdownBetweenTicksCountOnlyWhatStillHolds)
     engine.actStopTimerExecute(std::vector<TMyTimer*> {&stopped});
     AdvanceMs(6000);
     desktop.RemoveWindow(100); // gone without a notice: its state no longer holds
-    desktop.SendPower(pbtApmSuspend);
+    session.SendPower(PowerEvent::Suspend);
     EXPECT_EQ(Ms(stopped.ActiveTime), 4000);
     EXPECT_EQ(Ms(caption.ActiveTime), 0);
     ASSERT_EQ(work.ActivePeriods.Count(), 1u);
     EXPECT_EQ(Length(work.ActivePeriods[0]), 10000);
-    desktop.SendPower(pbtApmResumeSuspend);
+    session.SendPower(PowerEvent::Resume);
 
     // A sleep noticed only afterwards (the tick is long overdue): the time
     // since the last tick is unknown and counts nowhere.
     Tick(0);
     AdvanceMs(3600000);
-    desktop.SendPower(pbtApmSuspend);
+    session.SendPower(PowerEvent::Suspend);
     EXPECT_EQ(Ms(work.ActiveTime), 10000);
-    desktop.SendPower(pbtApmResumeSuspend);
+    session.SendPower(PowerEvent::Resume);
 
     // Locked at shutdown: nothing is known of the time since the last tick.
     Tick(0);
-    desktop.SetLocked(true);
+    session.SetLocked(true);
     AdvanceMs(5000);
     engine.AddToAllTimersOffEvents();
     EXPECT_EQ(Ms(work.ActiveTime), 10000);
