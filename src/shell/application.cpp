@@ -266,11 +266,10 @@ void Application::ConnectWindow()
         m_hints->HideHint();
         m_hints->UpdateHintTimer();
     });
-    HintPlacer* hints = m_hints.get();
-    connect(w, &MainWindow::activationChanged, hints, &HintPlacer::UpdateHintTimer);
-    connect(w, &MainWindow::hideHintRequested, hints, &HintPlacer::HideHint);
-    connect(w, &MainWindow::listMouseMoved, hints, &HintPlacer::OnListMouseMove);
-    w->StopHintTimer = [hints] { hints->StopUntilPointerMoves(); };
+    m_hints->Connect();
+
+    // Satellite windows: each is made on its first request and shown again
+    // on the next.
     connect(w, &MainWindow::aboutRequested, this, &Application::ShowAbout);
     connect(w, &MainWindow::helpRequested, this, [this] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(HelpFile(ProgramFolder()))));

@@ -25,6 +25,14 @@ HintPlacer::HintPlacer(
 
 HintPlacer::~HintPlacer() = default;
 
+void HintPlacer::Connect()
+{
+    connect(&m_window, &MainWindow::activationChanged, this, &HintPlacer::UpdateHintTimer);
+    connect(&m_window, &MainWindow::hideHintRequested, this, &HintPlacer::HideHint);
+    connect(&m_window, &MainWindow::listMouseMoved, this, &HintPlacer::OnListMouseMove);
+    m_window.StopHintTimer = [this] { StopUntilPointerMoves(); };
+}
+
 bool HintPlacer::HintShown() const
 {
     return m_hint->isVisible();

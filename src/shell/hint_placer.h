@@ -30,6 +30,9 @@ public:
                const bool& shutDown);
     ~HintPlacer() override;
 
+    // Follows the main window's pointer, activation and menus.
+    void Connect();
+
     TFormHint& Hint() { return *m_hint; }
     bool HintShown() const;
     void HideHint();

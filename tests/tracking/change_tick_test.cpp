@@ -159,5 +159,30 @@ TEST_F(SlowTickTest, ChangeTicksRunAtMostEvery200MsAndOnlyWhenTheyMatter)
     EXPECT_EQ(repaints, before + 1);
 }
 
+// A shell that cannot move the tick's timer (or none at all) leaves a change
+// that comes too soon to the periodic tick.
+TEST_F(EngineTest, WithoutAnObserverATooEarlyChangeWaitsForThePeriodicTick)
+{
+    desktop.AddWindow(100, "Notes - target", "notes");
+    desktop.SetForeground(100);
+    TMyTimer& caption = AddTimer(ttCaption, {"target"});
+    Tick(0);
+    engine.SetObserver(nullptr);
+    clock.AdvanceMs(50);
+    desktop.SetForeground(0);
+    desktop.NotifyChange(DesktopChange::Windows);
+    EXPECT_NE(caption.ActiveStart, kNoPeriod) << "no tick ran";
+    clock.AdvanceMs(950);
+    engine.TimUpdateTimer();
+    EXPECT_NE(caption.BackgroundStart, kNoPeriod) << "the periodic tick sees the change";
+
+    engine.SetObserver(&observer);
+    observer.movesTick = true;
+    clock.AdvanceMs(50);
+    desktop.SetForeground(100);
+    desktop.NotifyChange(DesktopChange::Windows);
+    EXPECT_EQ(observer.intervals, std::vector<int>({150}));
+}
+
 } // namespace
 } // namespace tally::test
