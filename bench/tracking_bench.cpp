@@ -4,6 +4,7 @@
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_internet_probe.h"
+#include "platform/fake/fake_session.h"
 #include "runlog/brisvale_log.h"
 #include "tracking/text_match.h"
 #include "tracking/tracking_engine.h"
@@ -55,12 +56,13 @@ struct Rig
     }
 
     FakeClock clock;
-    FakeDesktop desktop {&clock};
+    FakeDesktop desktop;
+    FakeSession session;
     FakeInternetProbe probe;
     TimerList timers;
     TBrisvaleLog log {clock};
     TrackingState state;
-    TrackingEngine engine {timers, state, desktop, probe, clock, log};
+    TrackingEngine engine {timers, state, desktop, session, probe, clock, log};
 };
 
 void ReportCensusCalls(benchmark::State& state, Rig& rig)

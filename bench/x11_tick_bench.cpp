@@ -3,6 +3,7 @@
 // timer. Skips with a message when the rig cannot start.
 #include "model/timer_list.h"
 #include "platform/fake/fake_internet_probe.h"
+#include "platform/system/no_session_watcher.h"
 #include "platform/system/system_clock.h"
 #include "platform/x11/x11_desktop.h"
 #include "runlog/brisvale_log.h"
@@ -25,13 +26,22 @@ namespace {
 
 constexpr int kWindows = 50;
 
+// As in the program most of the time: no hint on screen.
+class NoHint final : public TrackingObserver
+{
+public:
+    bool HintShown() override { return false; }
+};
+
 struct Setup
 {
     std::unique_ptr<test::XRig> Rig;
     std::vector<std::unique_ptr<test::TestWindow>> Windows;
     std::unique_ptr<X11Desktop> Desktop;
     SystemClock Clock;
+    NoSessionWatcher Session;
     FakeInternetProbe Probe;
+    NoHint Observer;
     TimerList Timers;
     TBrisvaleLog Log {Clock};
     TrackingState State;
@@ -116,9 +126,8 @@ int main(int argc, char** argv)
     }
     tally::AddTimers(setup.Timers);
     setup.Engine = std::make_unique<tally::TrackingEngine>(
-        setup.Timers, setup.State, *setup.Desktop, setup.Probe, setup.Clock, setup.Log);
-    // As in the program most of the time: no hint on screen.
-    setup.Engine->HintShown = [] { return false; };
+        setup.Timers, setup.State, *setup.Desktop, setup.Session, setup.Probe, setup.Clock, setup.Log);
+    setup.Engine->SetObserver(&setup.Observer);
     tally::g_setup = &setup;
 
     benchmark::Initialize(&argc, argv);

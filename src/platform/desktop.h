@@ -7,15 +7,8 @@
 
 namespace tally {
 
-// A top-level window of the desktop; 0 means "no window". Real backends never
-// hand out the values 1 to 4 (they are reserved for the tick's own results).
+// A top-level window of the desktop; 0 means "no window".
 using WindowHandle = std::uint64_t;
-
-// Power notification codes, as delivered to the power handler.
-enum PowerCode : int {
-    pbtApmSuspend = 4,       // the computer is about to suspend
-    pbtApmResumeSuspend = 7, // resumed after a suspend, with the user present
-};
 
 // Screen coordinates in pixels.
 struct ScreenPoint
@@ -42,7 +35,7 @@ inline bool PointInRect(ScreenPoint p, const ScreenRect& r)
 // at its next firing.
 enum class DesktopChange {
     Windows, // the active window changed, a window appeared, went or was renamed
-    Lock,    // the session was locked or unlocked
+    Lock,    // the session was locked or unlocked (told by the session watcher)
 };
 
 // One top-level window as the backend sees it, before any scope filtering.
@@ -55,14 +48,14 @@ struct TopLevelWindow
     std::string ProcessName; // executable file name; filled only when asked for, may be empty
 };
 
-// Everything the tracking engine asks of the desktop. All calls are made on
-// the user-interface thread. Failures are exceptions (std::exception); the
+// The windows and the input the tracking engine asks about; the lock and
+// sleep state belong to the session watcher. All calls are made on the
+// user-interface thread. Failures are exceptions (std::exception); the
 // engine catches them step by step.
 class Desktop
 {
 public:
     using KeystrokeHandler = std::function<void()>;
-    using PowerHandler = std::function<void(int code)>;
     using ChangeHandler = std::function<void(DesktopChange change)>;
 
     virtual ~Desktop() = default;
@@ -80,27 +73,15 @@ public:
     // Executable file name of the process that owns the window, or empty.
     virtual std::string GetWindowProcessName(WindowHandle window) = 0;
 
-    // Milliseconds since system start, 64-bit, counting suspended time; the
-    // same scale as Clock::TickMs.
-    virtual std::int64_t TickCountMs() = 0;
-
     // Whole seconds since the last keyboard or pointer input; 0 where it
     // cannot be measured.
     virtual std::uint32_t IdleSeconds() = 0;
-
-    // True while the session is locked (or a secure screen saver is up).
-    virtual bool IsDesktopLocked() = 0;
 
     // Starts keystroke notifications: the handler runs once per key press.
     // False when they cannot be set up; the previous handler is replaced.
     virtual bool SetKeyboardHook(KeystrokeHandler onKeystroke) = 0;
     // Stops them; false when that failed.
     virtual bool RemoveKeyboardHook() = 0;
-
-    // Installs the receiver of power notifications (pbtApmSuspend,
-    // pbtApmResumeSuspend, other codes passed on as they come); an empty
-    // handler removes it.
-    virtual void SetPowerHandler(PowerHandler onPower) = 0;
 
     // Installs the receiver of change notices; an empty handler removes it.
     // It runs from DispatchEvents only, never from inside another call. A
@@ -111,7 +92,7 @@ public:
     virtual ScreenPoint GetCursorPos() = 0;
 
     // Descriptors the shell's event loop watches; when one is readable the
-    // shell calls DispatchEvents, which runs the keystroke and power handlers
+    // shell calls DispatchEvents, which runs the keystroke and change handlers
     // on the calling thread.
     virtual std::vector<int> EventDescriptors() = 0;
     virtual void DispatchEvents() = 0;

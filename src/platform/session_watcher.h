@@ -5,20 +5,27 @@
 
 namespace tally {
 
-// The session's lock state and the computer's sleep notifications, as far as
-// they do not come from the window system (on Linux: logind on the system bus).
+// What the computer's power management announces.
+enum class PowerEvent {
+    Suspend, // the computer is about to sleep
+    Resume,  // it woke up, with the user present
+};
+
+// The one owner of the session's lock state and the computer's sleep
+// notifications (on Linux: logind on the system bus and the screen saver).
 class SessionWatcher
 {
 public:
-    using PowerHandler = std::function<void(int code)>;
+    using PowerHandler = std::function<void(PowerEvent event)>;
     using LockHandler = std::function<void()>;
 
     virtual ~SessionWatcher() = default;
 
-    // True while the session is locked; false when nobody can tell.
+    // True while the session is locked (or a secure screen saver is up);
+    // false when nobody can tell.
     virtual bool IsLocked() = 0;
 
-    // Receiver of power notifications (4 suspend, 7 resume); empty removes it.
+    // Receiver of power notifications; empty removes it.
     virtual void SetPowerHandler(PowerHandler onPower) = 0;
 
     // Receiver of lock changes (locked to unlocked or back), run from

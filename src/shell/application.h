@@ -1,17 +1,17 @@
 #pragma once
 
 #include "model/time_model.h"
+#include "platform/system/no_session_watcher.h"
 #include "runlog/brisvale_log.h"
+#include "shell/error_reporter.h"
 #include "storage/data_file.h"
 #include "storage/options.h"
 #include "tracking/inet_checker.h"
 #include "tracking/tracking_engine.h"
 #include "tracking/tracking_state.h"
 
-#include <QDialog>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <memory>
 #include <string>
@@ -22,7 +22,6 @@ class QSocketNotifier;
 namespace tally {
 
 class AutoStart;
-class ClickSound;
 class Clock;
 class Desktop;
 class FileSystem;
@@ -32,9 +31,11 @@ class SettingsStore;
 class SystemProxy;
 class BackgroundThreads;
 class HttpGetter;
+class HintPlacer;
 class TFormAbout;
 class TFormHint;
-class TFormNewTimer;
+class TickDriver;
+class TimerCommands;
 class TrayIcon;
 
 // What the program runs on: the platform pieces, chosen by main.
@@ -56,8 +57,9 @@ struct AppEnvironment
     int SplashMs = 3000;
 };
 
-// The program's life: start-up, the periodic timers, the windows' commands
-// and the orderly shutdown. Owns the model, the run log and the windows.
+// The program's life: start-up and the orderly shutdown. Owns the model, the
+// run log, the windows and the shell's parts (the tick's driver, the hint's
+// placer, the timer commands, the error reporter).
 class Application : public QObject
 {
     Q_OBJECT
@@ -86,23 +88,18 @@ public:
     TimeModel& Model() { return m_model; }
     TBrisvaleLog& Log() { return m_log; }
     MainWindow& Window() { return *m_window; }
-    TFormHint& Hint() { return *m_hint; }
+    TFormHint& Hint();
+    HintPlacer& Hints() { return *m_hints; }
+    TickDriver& Ticks() { return *m_ticks; }
+    TimerCommands& Commands() { return *m_commands; }
+    ErrorReporter& Errors() { return m_errors; }
     TrackingEngine& Engine() { return *m_engine; }
     DataFile& Data() { return *m_data; }
     const IniOptions& Options() const { return m_options; }
     bool ShutDown() const { return m_shutDown; }
 
-    // Every error no handler caught: logged, a socket time-out dropped,
-    // anything else shown without blocking tracking.
-    void ApplicationEvents1Exception(const std::string& message);
-    // Where messages for the user go (a tray message by default).
-    std::function<void(const QString& title, const QString& text)> ShowMessage;
-
-    QTimer TimUpdate;
-    QTimer TimTBar;
-    QTimer TimHint;
-    QTimer TimAutoSave;
-    QTimer TimInet;
+    // Every error no handler caught (see ErrorReporter).
+    void ApplicationEvents1Exception(const std::string& message) { m_errors.ApplicationEvents1Exception(message); }
 
 private:
     // The data folder exists or is created; false (the user told) when not.
@@ -114,54 +111,36 @@ private:
     void StartupFailure(const QString& text);
     void CloseOpenDialogs();
     void ConnectWindow();
+    // Windows beside the main one, made on first use and gone at shutdown.
+    void ShowAbout();
     void WatchDescriptors();
     void actOpenExecute();
-    void actNewTimerExecute();
-    void actPropertiesExecute(TMyTimer* timer);
-    // A timer dialog asked for while one is open: the open one is released
-    // (cancelled) and `next` opens the new one once it is gone.
-    void ReplaceTimerDialog(std::function<void()> next);
-    void OpenNextTimerDialog();
-    void HideHint();
     // Where the program file lies (the manual is installed beside it).
     std::string ProgramFolder() const;
     void OnOptionToggled(MenuOption item, bool checked);
-    void OnTimHint();
-    void UpdateHintTimer();
-    void OnListMouseMove(QPoint listPos, QPoint globalPos);
     void SafeSaveReported();
-    void PlayClick();
-    ClickSound& ClickSoundReady();
-    void OpenTimeLog(TMyTimer& timer, QWidget* parent);
-    // The file chooser and the running-applications picker of a timer dialog.
-    void ConnectPickers(TFormNewTimer& dialog);
-    std::vector<std::string> RunningCaptions();
     TDateTime Now() const;
-    // Runs a window command; an error goes to the application-wide handler.
-    template <typename F>
-    void Guarded(F&& f);
+    SessionWatcher& Session();
 
     AppEnvironment m_env;
+    NoSessionWatcher m_noSession;
     TimeModel m_model;
     TBrisvaleLog m_log;
+    ErrorReporter m_errors {m_log};
     IniOptions m_options;
     TrackingState m_state;
     std::unique_ptr<InetChecker> m_inet;
     std::unique_ptr<TrackingEngine> m_engine;
     std::unique_ptr<DataFile> m_data;
     std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<TFormHint> m_hint;
+    std::unique_ptr<HintPlacer> m_hints;
+    std::unique_ptr<TickDriver> m_ticks;
+    std::unique_ptr<TimerCommands> m_commands;
     std::unique_ptr<TrayIcon> m_tray;
-    std::unique_ptr<ClickSound> m_click;
+    // Satellite windows.
     QPointer<TFormAbout> m_about;
     std::vector<QSocketNotifier*> m_notifiers;
-    // The hint timer runs while the window is shown, unless a menu stopped
-    // it until the pointer next moves over the list.
-    bool m_hintTimerWanted = true;
-    bool m_nameEdited = false;
-    bool m_timerDialogOpen = false;
-    QPointer<QDialog> m_timerDialog;
-    std::function<void()> m_nextTimerDialog;
+    // Read by the parts: once set, no dialog's caller touches the lists.
     bool m_shutDown = false;
     int m_exitCode = 0;
 };

@@ -99,7 +99,8 @@ int main(int argc, char** argv)
         std::fflush(stdout);
 
         std::cout << "\nIdle seconds: " << desktop.IdleSeconds() << "\n";
-        std::cout << "Desktop locked: " << (desktop.IsDesktopLocked() ? "yes" : "no") << " (" << lockSource << ")\n";
+        const bool locked = watcher != nullptr && watcher->IsLocked();
+        std::cout << "Desktop locked: " << (locked ? "yes" : "no") << " (" << lockSource << ")\n";
     } catch (const std::exception& e) {
         std::cerr << "tallyhour-windows: " << e.what() << "\n";
         return 1;

@@ -63,16 +63,15 @@ void TrackingEngine::TickOnChange(unsigned heldTypes)
         TimUpdateTimer();
         return;
     }
-    if (!SetUpdateInterval) {
-        return; // nothing can run the tick early; the periodic one sees the change
+    if (!m_changeTickDue) {
+        const auto wait = static_cast<int>(kChangeTickGapMs - since);
+        if (!m_observer->SetUpdateInterval(wait)) {
+            return; // nothing can run the tick early; the periodic one sees the change
+        }
+        m_changeTickDue = true;
+        m_tickDueMs = tick + wait;
     }
     m_heldTypes |= heldTypes;
-    if (!m_changeTickDue) {
-        m_changeTickDue = true;
-        const auto wait = static_cast<int>(kChangeTickGapMs - since);
-        m_tickDueMs = tick + wait;
-        SetUpdateInterval(wait);
-    }
 }
 
 bool TrackingEngine::Overdue(std::int64_t tickMs) const

@@ -31,18 +31,16 @@ void TrackingEngine::RemoveKeyboardHook()
     }
 }
 
-void TrackingEngine::OnPowerBroadcast(int code)
+void TrackingEngine::OnPowerBroadcast(PowerEvent event)
 {
-    if (code == pbtApmSuspend) {
+    if (event == PowerEvent::Suspend) {
         Log(0, "sleep->");
         // The periods end at the suspend, not at the last tick before it.
         CountAllUpToNow();
         m_state.Sleeping = true;
         AddToAllTimersOffEvents();
-        if (AfterSuspend) {
-            AfterSuspend();
-        }
-    } else if (code == pbtApmResumeSuspend) {
+        m_observer->PeriodsClosedForSuspend();
+    } else if (event == PowerEvent::Resume) {
         m_state.Sleeping = false;
         Log(0, "wake up-<");
     }
@@ -66,9 +64,7 @@ void TrackingEngine::actStartTimerExecute(std::span<TMyTimer* const> selected)
             (*it)->SetEnabled(true);
         }
     }
-    if (RepaintTimerList) {
-        RepaintTimerList();
-    }
+    m_observer->TimersChanged();
 }
 
 void TrackingEngine::actStopTimerExecute(std::span<TMyTimer* const> selected)
@@ -81,12 +77,8 @@ void TrackingEngine::actStopTimerExecute(std::span<TMyTimer* const> selected)
             (*it)->SetEnabled(false);
         }
     }
-    if (RepaintTimerList) {
-        RepaintTimerList();
-    }
-    if (RefreshStatistics) {
-        RefreshStatistics();
-    }
+    m_observer->TimersChanged();
+    m_observer->TimersStopped();
 }
 
 } // namespace tally

@@ -8,29 +8,38 @@
 
 namespace tally {
 
+namespace {
+// Reports to nobody: the engine's observer until the shell sets one.
+TrackingObserver g_silent;
+} // namespace
+
 TrackingEngine::TrackingEngine(TimerList& timers,
                                TrackingState& state,
                                Desktop& desktop,
+                               SessionWatcher& session,
                                InternetProbe& probe,
                                const Clock& clock,
                                TBrisvaleLog& log)
     : m_timers(timers)
     , m_state(state)
     , m_desktop(desktop)
+    , m_session(session)
+    , m_observer(&g_silent)
     , m_probe(probe)
     , m_clock(clock)
     , m_log(log)
 {
     m_state.LastKeyTick = m_clock.TickMs();
-    m_desktop.SetPowerHandler([this](int code) { OnPowerBroadcast(code); });
+    m_session.SetPowerHandler([this](PowerEvent event) { OnPowerBroadcast(event); });
     m_desktop.SetChangeHandler([this](DesktopChange change) { OnDesktopChange(change); });
 }
 
 TrackingEngine::~TrackingEngine()
 {
-    // The desktop may outlive us: leave no handler behind that points here.
+    // The desktop and the session may outlive us: leave no handler behind
+    // that points here.
     try {
-        m_desktop.SetPowerHandler(nullptr);
+        m_session.SetPowerHandler(nullptr);
         m_desktop.SetChangeHandler(nullptr);
         if (m_hooked) {
             m_desktop.RemoveKeyboardHook();
@@ -38,6 +47,11 @@ TrackingEngine::~TrackingEngine()
     } catch (...) {
         // Nothing sensible is left to do while tearing down.
     }
+}
+
+void TrackingEngine::SetObserver(TrackingObserver* observer)
+{
+    m_observer = observer != nullptr ? observer : &g_silent;
 }
 
 void TrackingEngine::Log(std::uint8_t level, std::string_view text)
@@ -48,15 +62,13 @@ void TrackingEngine::Log(std::uint8_t level, std::string_view text)
         // A log that cannot be written (it only throws when told to) must not
         // stop a tick halfway through the timers.
     }
-    if (LogTap) {
-        LogTap(level, text);
-    }
+    m_observer->LogLine(level, text);
 }
 
 bool TrackingEngine::DesktopLocked()
 {
     try {
-        return m_desktop.IsDesktopLocked();
+        return m_session.IsLocked();
     } catch (...) {
         // Not knowing is treated as unlocked, so tracking goes on.
         Log(0, "IsDesktopLocked failed");
@@ -84,9 +96,9 @@ void TrackingEngine::TimTBarTimer()
     if (m_state.Sleeping || DesktopLocked()) {
         return;
     }
-    if (HideTaskbarButton) {
+    if (m_observer->HasTaskbarButton()) {
         try {
-            HideTaskbarButton();
+            m_observer->HideTaskbarButton();
         } catch (...) {
             Log(0, "HideTaskbarButton failed");
         }
@@ -101,8 +113,7 @@ void TrackingEngine::TimTBarTimer()
         m_updateIntervalMs = interval;
         // A change tick that was put off keeps the timer's early firing; that
         // tick sets the new interval.
-        if (SetUpdateInterval && !m_changeTickDue) {
-            SetUpdateInterval(interval);
+        if (!m_changeTickDue && m_observer->SetUpdateInterval(interval)) {
             m_tickDueMs = m_clock.TickMs() + interval;
         }
     }
@@ -110,7 +121,7 @@ void TrackingEngine::TimTBarTimer()
 
 bool TrackingEngine::PacingAtRest() const
 {
-    return !m_state.MainWindowShown && !HideTaskbarButton
+    return !m_state.MainWindowShown && !m_observer->HasTaskbarButton()
            && m_updateIntervalMs == UpdateIntervalFor(std::numeric_limits<std::int32_t>::max());
 }
 
@@ -134,8 +145,8 @@ void TrackingEngine::TimUpdateTimer()
     const unsigned heldTypes = std::exchange(m_heldTypes, 0U);
     m_lastTickMs = startTick;
     m_tickDueMs = startTick + m_updateIntervalMs;
-    if (std::exchange(m_changeTickDue, false) && SetUpdateInterval) {
-        SetUpdateInterval(m_updateIntervalMs); // it fired early for a change
+    if (std::exchange(m_changeTickDue, false)) {
+        m_observer->SetUpdateInterval(m_updateIntervalMs); // it fired early for a change
     }
     if (m_state.Sleeping || DesktopLocked()) {
         return;
@@ -155,12 +166,10 @@ void TrackingEngine::TimUpdateTimer()
         TrackTimer(timer, census, now, held);
     }
 
-    if (RepaintTimerList) {
-        try {
-            RepaintTimerList();
-        } catch (...) {
-            Log(0, "Repaint failed");
-        }
+    try {
+        m_observer->TimersChanged();
+    } catch (...) {
+        Log(0, "Repaint failed");
     }
     HintCheck();
     Log(1, "Update-<");
@@ -168,18 +177,18 @@ void TrackingEngine::TimUpdateTimer()
 
 TrackingEngine::Seen TrackingEngine::Classify(TMyTimer& timer, TickCensus& census, std::int64_t tickMs)
 {
-    std::uint64_t result = trAbsent;
+    TargetResult result;
     try {
         result = TimerTargetOk(timer, census, tickMs);
     } catch (...) {
         // Not knowing where the target is counts as absent.
         Log(0, "TargetWindow failed");
-        result = trAbsent;
+        result = {};
     }
-    if (result == trAbsent) {
+    if (!result.Present()) {
         return Seen::Absent;
     }
-    const bool foreground = result <= trIdleTimer || IsForeground(result);
+    const bool foreground = result.What != TargetResult::Kind::Window || IsForeground(result.Window);
     const bool active = foreground
                         && (timer.TimerType == ttManual || timer.TimerType == ttInternet
                             || (timer.TimerType == ttIdleTime) == m_state.IsIdle);
@@ -240,36 +249,40 @@ bool TrackingEngine::IsForeground(WindowHandle window)
     return m_foreground != 0 && m_foreground == window;
 }
 
-std::uint64_t TrackingEngine::TimerTargetOk(const TMyTimer& timer)
+TargetResult TrackingEngine::TimerTargetOk(const TMyTimer& timer)
 {
     TickCensus census(m_desktop, MainWindow, SkipWindow);
     return TimerTargetOk(timer, census, m_clock.TickMs());
 }
 
-std::uint64_t TrackingEngine::TimerTargetOk(const TMyTimer& timer, TickCensus& census, std::int64_t tickMs)
+TargetResult TrackingEngine::TimerTargetOk(const TMyTimer& timer, TickCensus& census, std::int64_t tickMs)
 {
+    using Kind = TargetResult::Kind;
     Log(1, "TimerTargetOk->");
     switch (timer.TimerType) {
         case ttTyping:
             // Both ends on the 64-bit tick, so the window never wraps.
-            return static_cast<std::int64_t>(m_state.MaxKeyIntervalMs) > tickMs - m_state.LastKeyTick ? trTyping
-                                                                                                      : trAbsent;
+            return static_cast<std::int64_t>(m_state.MaxKeyIntervalMs) > tickMs - m_state.LastKeyTick
+                       ? TargetResult {Kind::Typing}
+                       : TargetResult {};
         case ttInternet:
             if (!m_probe.TimerRunning()) {
                 m_probe.StartTimer();
             }
-            return m_probe.InetConnected() ? trInternet : trAbsent;
+            return m_probe.InetConnected() ? TargetResult {Kind::Internet} : TargetResult {};
         case ttIdleTime:
-            return trIdleTimer;
+            return {Kind::IdleTimer};
         case ttManual:
         case ttWorkTime:
-            return trAlwaysPresent;
+            return {Kind::AlwaysPresent};
         case ttCaption:
-            return FindMatchingWindow(census.LoweredList(timer.WindowScope, false), timer.Identifiers, false);
+            return TargetResult::Found(
+                FindMatchingWindow(census.LoweredList(timer.WindowScope, false), timer.Identifiers, false));
         case ttApplication:
-            return FindMatchingWindow(census.LoweredList(scWithHidden, true), timer.Identifiers, true);
+            return TargetResult::Found(
+                FindMatchingWindow(census.LoweredList(scWithHidden, true), timer.Identifiers, true));
         default:
-            return trAbsent;
+            return {};
     }
 }
 
@@ -279,7 +292,7 @@ void TrackingEngine::HintCheck()
         Log(9, "Mouse->");
         // A hint that is not on screen has nothing to hide: the pointer
         // (a round trip to the display) is not asked for.
-        if (HintShown && !HintShown()) {
+        if (!m_observer->HintShown()) {
             Log(9, "Mouse-<");
             return;
         }
@@ -293,8 +306,11 @@ void TrackingEngine::HintCheck()
         }
         Log(9, "Mouse-<");
         // Without a position there is nothing to judge; the hint stays.
-        if (known && MainWindowRect && HideHint && !PointInRect(position, MainWindowRect())) {
-            HideHint();
+        if (known) {
+            if (const std::optional<ScreenRect> window = m_observer->MainWindowRect();
+                window && !PointInRect(position, *window)) {
+                m_observer->HideHint();
+            }
         }
     } catch (...) {
         Log(0, "HintHide failed");

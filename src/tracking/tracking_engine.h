@@ -4,11 +4,12 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/internet_probe.h"
+#include "platform/session_watcher.h"
 #include "runlog/brisvale_log.h"
+#include "tracking/tracking_observer.h"
 #include "tracking/tracking_state.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -17,19 +18,35 @@ namespace tally {
 
 class TickCensus;
 
-// Results of TimerTargetOk; any other value is the handle of the window found.
-enum TargetResult : std::uint64_t {
-    trAbsent = 0,
-    trAlwaysPresent = 1, // ttManual, ttWorkTime
-    trTyping = 2,
-    trInternet = 3,
-    trIdleTimer = 4,
+// What TimerTargetOk found for a timer: the window it follows, or why a
+// timer without a window counts as present, or that it is absent.
+struct TargetResult
+{
+    enum class Kind : std::uint8_t {
+        Absent,
+        Window,
+        AlwaysPresent, // ttManual, ttWorkTime
+        Typing,
+        Internet,
+        IdleTimer,
+    };
+
+    Kind What = Kind::Absent;
+    WindowHandle Window = 0; // set with Kind::Window only
+
+    // The window found, or Absent for none.
+    static TargetResult Found(WindowHandle window)
+    {
+        return window != 0 ? TargetResult {Kind::Window, window} : TargetResult {};
+    }
+    bool Present() const { return What != Kind::Absent; }
+    bool operator==(const TargetResult&) const = default;
 };
 
 // The tracking engine: the periodic tick that classifies every enabled timer
 // as absent, active or background, its pacing, the keystroke and power
 // handlers, and starting and stopping timers. The shell owns the periodic
-// timers and calls the handlers; the engine calls back through the hooks.
+// timers and calls the handlers; the engine reports through its observer.
 class TrackingEngine
 {
 public:
@@ -37,6 +54,7 @@ public:
     TrackingEngine(TimerList& timers,
                    TrackingState& state,
                    Desktop& desktop,
+                   SessionWatcher& session,
                    InternetProbe& probe,
                    const Clock& clock,
                    TBrisvaleLog& log);
@@ -50,17 +68,9 @@ public:
     WindowHandle MainWindow = 0; // where the census walk starts
     WindowHandle SkipWindow = 0; // a window of ours never to list
 
-    // Call-outs the shell sets; an empty hook is skipped.
-    std::function<void()> RepaintTimerList;
-    std::function<void()> HideHint;
-    std::function<bool()> HintShown; // whether the hint is on screen; unset counts as shown
-    std::function<ScreenRect()> MainWindowRect;
-    std::function<void()> HideTaskbarButton;
-    std::function<void(int intervalMs)> SetUpdateInterval; // new interval of the tick's timer
-    std::function<void()> RefreshStatistics;               // set while the statistics window exists
-    std::function<void()> AfterSuspend;                    // runs once the periods are closed for a suspend (to save)
-    // Sees every run-log line as it is written (diagnostics, tests).
-    std::function<void(std::uint8_t level, std::string_view text)> LogTap;
+    // The receiver of the engine's reports (not owned; it must outlive the
+    // engine or be replaced first); null restores the silent default.
+    void SetObserver(TrackingObserver* observer);
 
     // The tick (every UpdateIntervalMs) and its pacing (every 1000 ms).
     void TimUpdateTimer();
@@ -73,8 +83,8 @@ public:
     // last increment up to it: period boundaries lie at the change, not at
     // the next periodic tick. At most one such tick runs per
     // kChangeTickGapMs; one that comes sooner is put off until the gap has
-    // passed by making the tick's timer fire early once through
-    // SetUpdateInterval (the tick that follows sets the interval back).
+    // passed by making the tick's timer fire early once through the
+    // observer's SetUpdateInterval (the tick that follows sets it back).
     void OnDesktopChange(DesktopChange change);
     static constexpr std::int64_t kChangeTickGapMs = 200;
 
@@ -91,17 +101,18 @@ public:
 
     // The per-timer decision; a failure propagates. The overload without a
     // census takes a fresh one.
-    std::uint64_t TimerTargetOk(const TMyTimer& timer);
-    std::uint64_t TimerTargetOk(const TMyTimer& timer, TickCensus& census, std::int64_t tickMs);
+    TargetResult TimerTargetOk(const TMyTimer& timer);
+    TargetResult TimerTargetOk(const TMyTimer& timer, TickCensus& census, std::int64_t tickMs);
 
     // Keystroke notifications: installed once at start-up, removed at shutdown.
     void InstallKeyboardHook();
     void RemoveKeyboardHook();
     void OnKeystroke();
 
-    // Power notifications: pbtApmSuspend closes all periods and stops the
-    // tick, pbtApmResumeSuspend lets it run again, other codes do nothing.
-    void OnPowerBroadcast(int code);
+    // Power notifications (the engine installs this as the session's power
+    // handler): a suspend closes all periods and stops the tick, a resume
+    // lets it run again.
+    void OnPowerBroadcast(PowerEvent event);
 
     // Closes both open periods of every timer.
     void AddToAllTimersOffEvents();
@@ -132,6 +143,8 @@ private:
     TimerList& m_timers;
     TrackingState& m_state;
     Desktop& m_desktop;
+    SessionWatcher& m_session;
+    TrackingObserver* m_observer;
     InternetProbe& m_probe;
     const Clock& m_clock;
     TBrisvaleLog& m_log;

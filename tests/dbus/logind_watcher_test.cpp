@@ -15,8 +15,8 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-constexpr int kSuspend = LogindSessionWatcher::kPowerSuspend;
-constexpr int kResume = LogindSessionWatcher::kPowerResume;
+constexpr PowerEvent kSuspend = PowerEvent::Suspend;
+constexpr PowerEvent kResume = PowerEvent::Resume;
 
 const LogindMock::Inhibitor kOurInhibitor {
     "sleep", "Tallyhour Zide", "Close the work periods before sleeping", "delay"};
@@ -52,7 +52,7 @@ protected:
     LogindSessionWatcher& Start(LogindWatcherOptions options)
     {
         m_watcher = std::make_unique<LogindSessionWatcher>(std::move(options));
-        m_watcher->SetPowerHandler([this](int code) { m_codes.push_back(code); });
+        m_watcher->SetPowerHandler([this](PowerEvent event) { m_codes.push_back(event); });
         return *m_watcher;
     }
 
@@ -63,7 +63,7 @@ protected:
     std::unique_ptr<LogindMock> m_logind;
     std::string m_sessionPath;
     std::unique_ptr<LogindSessionWatcher> m_watcher;
-    std::vector<int> m_codes;
+    std::vector<PowerEvent> m_codes;
     std::vector<std::string> m_messages;
 };
 
@@ -123,9 +123,9 @@ TEST_F(LogindWatcherTest, SleepIsAnnouncedAndWaitsForTheHandler)
     ASSERT_TRUE(Inhibited());
 
     bool heldDuringHandler = false;
-    watcher.SetPowerHandler([&](int code) {
-        m_codes.push_back(code);
-        if (code == kSuspend) {
+    watcher.SetPowerHandler([&](PowerEvent event) {
+        m_codes.push_back(event);
+        if (event == kSuspend) {
             heldDuringHandler = watcher.HoldsSleepInhibitor() && Inhibited();
         }
     });
@@ -164,7 +164,7 @@ TEST_F(LogindWatcherTest, AnAnnouncedSleepIsNotReportedAgainByTheClocks)
 TEST_F(LogindWatcherTest, AFailingHandlerStillLetsTheMachineSleep)
 {
     LogindSessionWatcher& watcher = Start(Options());
-    watcher.SetPowerHandler([](int) { throw std::runtime_error("save failed"); });
+    watcher.SetPowerHandler([](PowerEvent) { throw std::runtime_error("save failed"); });
 
     m_logind->EmitPrepareForSleep(true);
     EXPECT_THROW(PumpUntil(watcher, [] { return false; }), std::runtime_error);

@@ -22,8 +22,8 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-constexpr int kSuspend = LogindSessionWatcher::kPowerSuspend;
-constexpr int kResume = LogindSessionWatcher::kPowerResume;
+constexpr PowerEvent kSuspend = PowerEvent::Suspend;
+constexpr PowerEvent kResume = PowerEvent::Resume;
 
 // A watcher whose buses lead nowhere and whose clocks the test sets.
 class OfflineWatcherTest : public ::testing::Test
@@ -49,7 +49,7 @@ protected:
     test::TempDir m_dir;
     SleepClockReading m_clocks {500000, 400000};
     std::vector<std::string> m_messages;
-    std::vector<int> m_codes;
+    std::vector<PowerEvent> m_codes;
 };
 
 TEST_F(OfflineWatcherTest, WithoutBusesNothingIsLockedAndTheReasonIsTold)
@@ -97,7 +97,7 @@ TEST_F(OfflineWatcherTest, APeerThatNeverAnswersIsGivenUp)
 TEST_F(OfflineWatcherTest, ASleepSeenOnlyInTheClocksIsReportedAsSuspendAndResume)
 {
     LogindSessionWatcher watcher(Options());
-    watcher.SetPowerHandler([this](int code) { m_codes.push_back(code); });
+    watcher.SetPowerHandler([this](PowerEvent event) { m_codes.push_back(event); });
 
     Pass(1000);
     EXPECT_FALSE(watcher.IsLocked());
@@ -122,7 +122,7 @@ TEST_F(OfflineWatcherTest, ASleepSeenOnlyInTheClocksIsReportedAsSuspendAndResume
 TEST_F(OfflineWatcherTest, ASleepBeforeTheFirstTickCounts)
 {
     LogindSessionWatcher watcher(Options());
-    watcher.SetPowerHandler([this](int code) { m_codes.push_back(code); });
+    watcher.SetPowerHandler([this](PowerEvent event) { m_codes.push_back(event); });
     Sleep(5000);
     watcher.DispatchEvents();
     EXPECT_THAT(m_codes, ElementsAre(kSuspend, kResume));
@@ -131,9 +131,9 @@ TEST_F(OfflineWatcherTest, ASleepBeforeTheFirstTickCounts)
 TEST_F(OfflineWatcherTest, AFailingSuspendHandlerStillGetsTheResume)
 {
     LogindSessionWatcher watcher(Options());
-    watcher.SetPowerHandler([this](int code) {
-        m_codes.push_back(code);
-        if (code == kSuspend) {
+    watcher.SetPowerHandler([this](PowerEvent event) {
+        m_codes.push_back(event);
+        if (event == kSuspend) {
             throw std::runtime_error("cannot save");
         }
     });

@@ -80,9 +80,8 @@ private:
 class SessionDesktop final : public Desktop
 {
 public:
-    SessionDesktop(const Clock& clock, SessionWatcher& session)
-        : m_inner(&clock)
-        , m_session(session)
+    explicit SessionDesktop(SessionWatcher& session)
+        : m_session(session)
     { }
     WindowHandle GetForegroundWindow() override { return m_inner.GetForegroundWindow(); }
     std::vector<TopLevelWindow> EnumTopLevelWindows(WindowHandle start, bool names) override
@@ -90,12 +89,9 @@ public:
         return m_inner.EnumTopLevelWindows(start, names);
     }
     std::string GetWindowProcessName(WindowHandle window) override { return m_inner.GetWindowProcessName(window); }
-    std::int64_t TickCountMs() override { return m_inner.TickCountMs(); }
     std::uint32_t IdleSeconds() override { return m_inner.IdleSeconds(); }
-    bool IsDesktopLocked() override { return m_session.IsLocked(); }
     bool SetKeyboardHook(KeystrokeHandler handler) override { return m_inner.SetKeyboardHook(std::move(handler)); }
     bool RemoveKeyboardHook() override { return m_inner.RemoveKeyboardHook(); }
-    void SetPowerHandler(PowerHandler handler) override { m_inner.SetPowerHandler(std::move(handler)); }
     ScreenPoint GetCursorPos() override { return m_inner.GetCursorPos(); }
     std::vector<int> EventDescriptors() override { return m_session.EventDescriptors(); }
     void DispatchEvents() override
@@ -153,7 +149,7 @@ protected:
     FakeClock clock;
     Pipe pipe;
     PipeSession session {pipe};
-    SessionDesktop desktop {clock, session};
+    SessionDesktop desktop {session};
     NoAutoStart autoStart;
     NoSystemProxy proxy;
     IdleThreads threads;

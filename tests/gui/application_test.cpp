@@ -10,6 +10,7 @@
 #include "shell/application.h"
 #include "shell/hint_window.h"
 #include "shell/main_window.h"
+#include "shell/tick_driver.h"
 #include "shell/timer_dialog.h"
 #include "shell/timer_list_view.h"
 #include "support/temp_dir.h"
@@ -97,7 +98,8 @@ protected:
         env.Files = &SystemFiles();
         env.SplashMs = 0;
         app = std::make_unique<Application>(std::move(env));
-        app->ShowMessage = [this](const QString&, const QString& text) { messages.push_back(text.toStdString()); };
+        app->Errors().ShowMessage
+            = [this](const QString&, const QString& text) { messages.push_back(text.toStdString()); };
         app->Start();
     }
 
@@ -114,7 +116,7 @@ protected:
 
     test::TempDir dir;
     FakeClock clock;
-    FakeDesktop desktop {&clock};
+    FakeDesktop desktop;
     NoAutoStart autoStart;
     NoSystemProxy proxy;
     IdleThreads threads;
@@ -206,15 +208,15 @@ TEST_F(ApplicationTest, ShutdownClosesSavesAndReleasesOnce)
     EXPECT_EQ(Count("SafeSave->"), saves + 1);
     EXPECT_FALSE(app->Ended());
     EXPECT_EQ(app->Model().Timers.Count(), 1u);
-    EXPECT_TRUE(app->TimUpdate.isActive());
+    EXPECT_TRUE(app->Ticks().TickRunning());
 
     app->FormCloseQuery();
     app->FormCloseQuery();
     app->SaveForSession();
     EXPECT_EQ(Count("FormCloseQuery->"), 1u);
     EXPECT_TRUE(app->Model().Timers.Empty()); // released after the save
-    EXPECT_FALSE(app->TimUpdate.isActive());
-    EXPECT_FALSE(app->TimAutoSave.isActive());
+    EXPECT_FALSE(app->Ticks().TickRunning());
+    EXPECT_FALSE(app->Ticks().AutoSaveRunning());
     const std::string log = Log();
     EXPECT_LT(log.find("AddToAllTimersOffEvents->"), log.find("SafeSave->", log.find("FormCloseQuery->")));
     EXPECT_NE(log.find("FreeProjects->"), std::string::npos);
@@ -295,7 +297,7 @@ TEST_F(FirstLaunchTest, OpensCentredAndLogsShowingAndEveryHintHide)
 
     // The tick tests the pointer against the bounds, which end at left +
     // width and top + height.
-    const ScreenRect bounds = app->Engine().MainWindowRect();
+    const ScreenRect bounds = *app->Ticks().MainWindowRect();
     EXPECT_EQ(bounds.Right, window.x() + 465);
     EXPECT_EQ(bounds.Bottom, window.y() + 329);
 

@@ -122,11 +122,11 @@ TEST_F(CensusTest, SharedCensusGivesTheAnswersOfSeparateOnes)
         EXPECT_EQ(engine.TimerTargetOk(timer, shared, clock.TickMs()), engine.TimerTargetOk(timer));
     }
     // The skipped window is never found; the main window is found like any other.
-    EXPECT_EQ(engine.TimerTargetOk(timers[0]), 1000u);
+    EXPECT_EQ(engine.TimerTargetOk(timers[0]), TargetResult::Found(1000));
     AddTimer(ttCaption, {"tallyhour app"}, scWithHidden);
-    EXPECT_EQ(engine.TimerTargetOk(timers[timers.Count() - 1]), 0u);
+    EXPECT_FALSE(engine.TimerTargetOk(timers[timers.Count() - 1]).Present());
     // A window without a caption is not listed even for its process name.
-    EXPECT_EQ(engine.TimerTargetOk(timers[words.size() * 4 - 1]), 0u);
+    EXPECT_FALSE(engine.TimerTargetOk(timers[words.size() * 4 - 1]).Present());
 }
 
 } // namespace

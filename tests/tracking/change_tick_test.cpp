@@ -9,7 +9,7 @@ class SlowTickTest : public EngineTest
 protected:
     SlowTickTest()
     {
-        engine.SetUpdateInterval = [this](int ms) { intervals.push_back(ms); };
+        observer.movesTick = true;
         for (int i = 0; i < 60; ++i) {
             engine.TimTBarTimer();
         }
@@ -20,7 +20,7 @@ protected:
 
     static std::int64_t Length(const TWorkPeriod& p) { return Ms(p.Stop - p.Start); }
 
-    std::vector<int> intervals;
+    std::vector<int>& intervals = observer.intervals;
 };
 
 TEST_F(SlowTickTest, NoticesPutBoundariesAtTheChangeAndShutdownCountsUpToItsInstant)
@@ -90,24 +90,24 @@ TEST_F(SlowTickTest, StopSuspendAndShutdownBetweenTicksCountOnlyWhatStillHolds)
     engine.actStopTimerExecute(std::vector<TMyTimer*> {&stopped});
     AdvanceMs(6000);
     desktop.RemoveWindow(100); // gone without a notice: its state no longer holds
-    desktop.SendPower(pbtApmSuspend);
+    session.SendPower(PowerEvent::Suspend);
     EXPECT_EQ(Ms(stopped.ActiveTime), 4000);
     EXPECT_EQ(Ms(caption.ActiveTime), 0);
     ASSERT_EQ(work.ActivePeriods.Count(), 1u);
     EXPECT_EQ(Length(work.ActivePeriods[0]), 10000);
-    desktop.SendPower(pbtApmResumeSuspend);
+    session.SendPower(PowerEvent::Resume);
 
     // A sleep noticed only afterwards (the tick is long overdue): the time
     // since the last tick is unknown and counts nowhere.
     Tick(0);
     AdvanceMs(3600000);
-    desktop.SendPower(pbtApmSuspend);
+    session.SendPower(PowerEvent::Suspend);
     EXPECT_EQ(Ms(work.ActiveTime), 10000);
-    desktop.SendPower(pbtApmResumeSuspend);
+    session.SendPower(PowerEvent::Resume);
 
     // Locked at shutdown: nothing is known of the time since the last tick.
     Tick(0);
-    desktop.SetLocked(true);
+    session.SetLocked(true);
     AdvanceMs(5000);
     engine.AddToAllTimersOffEvents();
     EXPECT_EQ(Ms(work.ActiveTime), 10000);
@@ -157,6 +157,31 @@ TEST_F(SlowTickTest, ChangeTicksRunAtMostEvery200MsAndOnlyWhenTheyMatter)
     AdvanceMs(1000);
     desktop.PressKey();
     EXPECT_EQ(repaints, before + 1);
+}
+
+// A shell that cannot move the tick's timer (or none at all) leaves a change
+// that comes too soon to the periodic tick.
+TEST_F(EngineTest, WithoutAnObserverATooEarlyChangeWaitsForThePeriodicTick)
+{
+    desktop.AddWindow(100, "Notes - target", "notes");
+    desktop.SetForeground(100);
+    TMyTimer& caption = AddTimer(ttCaption, {"target"});
+    Tick(0);
+    engine.SetObserver(nullptr);
+    clock.AdvanceMs(50);
+    desktop.SetForeground(0);
+    desktop.NotifyChange(DesktopChange::Windows);
+    EXPECT_NE(caption.ActiveStart, kNoPeriod) << "no tick ran";
+    clock.AdvanceMs(950);
+    engine.TimUpdateTimer();
+    EXPECT_NE(caption.BackgroundStart, kNoPeriod) << "the periodic tick sees the change";
+
+    engine.SetObserver(&observer);
+    observer.movesTick = true;
+    clock.AdvanceMs(50);
+    desktop.SetForeground(100);
+    desktop.NotifyChange(DesktopChange::Windows);
+    EXPECT_EQ(observer.intervals, std::vector<int>({150}));
 }
 
 } // namespace

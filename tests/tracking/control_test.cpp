@@ -5,10 +5,10 @@ namespace {
 
 TEST_F(EngineTest, PacingSlowsTheTickWhileHiddenAndRestoresItWhenShown)
 {
-    std::vector<int> intervals;
-    int hides = 0;
-    engine.SetUpdateInterval = [&](int ms) { intervals.push_back(ms); };
-    engine.HideTaskbarButton = [&] { ++hides; };
+    observer.movesTick = true;
+    observer.taskbarButton = true;
+    const std::vector<int>& intervals = observer.intervals;
+    const int& hides = observer.taskbarHides;
     for (int i = 0; i < 4; ++i) {
         engine.TimTBarTimer();
     }
@@ -24,10 +24,10 @@ TEST_F(EngineTest, PacingSlowsTheTickWhileHiddenAndRestoresItWhenShown)
 
     // Neither counted nor the button touched while locked or asleep.
     state.MainWindowShown = false;
-    desktop.SetLocked(true);
+    session.SetLocked(true);
     engine.TimTBarTimer();
     state.Sleeping = true;
-    desktop.SetLocked(false);
+    session.SetLocked(false);
     engine.TimTBarTimer();
     EXPECT_EQ(state.HiddenTickCount, 0);
     EXPECT_EQ(hides, 6);
@@ -42,8 +42,8 @@ TEST_F(EngineTest, PacingSlowsTheTickWhileHiddenAndRestoresItWhenShown)
 // leave the hidden tick at a faster step for good.
 TEST_F(EngineTest, PacingRestsOnlyHiddenAtTheSlowestStep)
 {
-    std::vector<int> intervals;
-    engine.SetUpdateInterval = [&](int ms) { intervals.push_back(ms); };
+    observer.movesTick = true;
+    const std::vector<int>& intervals = observer.intervals;
     while (intervals.size() < 3) {
         EXPECT_FALSE(engine.PacingAtRest()) << "after " << state.HiddenTickCount << " firings";
         engine.TimTBarTimer();
@@ -55,14 +55,13 @@ TEST_F(EngineTest, PacingRestsOnlyHiddenAtTheSlowestStep)
     state.MainWindowShown = true;
     EXPECT_FALSE(engine.PacingAtRest()) << "shown: the next firing restores the tick";
     state.MainWindowShown = false;
-    engine.HideTaskbarButton = [] {};
+    observer.taskbarButton = true;
     EXPECT_FALSE(engine.PacingAtRest()) << "a button to keep hidden needs every firing";
 }
 
 TEST_F(EngineTest, StartAndStopActOnTheSelectionAndLeavePeriodsToTheTick)
 {
-    int refreshes = 0;
-    engine.RefreshStatistics = [&] { ++refreshes; };
+    const int& refreshes = observer.refreshes;
     std::vector<TMyTimer*> all;
     for (int i = 0; i < 4; ++i) {
         all.push_back(&AddTimer(ttManual));
@@ -92,10 +91,10 @@ TEST_F(EngineTest, SuspendClosesEverythingAndNothingCountsUntilResume)
 {
     TMyTimer& timer = AddTimer(ttWorkTime);
     std::size_t closedWhenSaved = 0;
-    engine.AfterSuspend = [&] { closedWhenSaved = timer.ActivePeriods.Count(); };
+    observer.onSuspend = [&] { closedWhenSaved = timer.ActivePeriods.Count(); };
     Tick();
     Tick();
-    desktop.SendPower(pbtApmSuspend);
+    session.SendPower(PowerEvent::Suspend);
     EXPECT_TRUE(state.Sleeping);
     EXPECT_EQ(closedWhenSaved, 1u);
     EXPECT_EQ(timer.ActivePeriods.Count(), 1u);
@@ -103,11 +102,10 @@ TEST_F(EngineTest, SuspendClosesEverythingAndNothingCountsUntilResume)
     engine.AddToAllTimersOffEvents(); // twice: still one period
     EXPECT_EQ(timer.ActivePeriods.Count(), 1u);
 
-    desktop.SendPower(18); // a resume without the user: still asleep
     Tick(3600);
     EXPECT_TRUE(state.Sleeping);
     EXPECT_EQ(timer.ActiveStart, kNoPeriod);
-    desktop.SendPower(pbtApmResumeSuspend);
+    session.SendPower(PowerEvent::Resume);
     EXPECT_FALSE(state.Sleeping);
     Tick();
     Tick();
@@ -139,17 +137,18 @@ TEST_F(EngineTest, KeystrokesFlowThroughTheHookAndHookFailuresAreLogged)
 TEST(EngineLifetime, LeavesNoHandlersBehind)
 {
     FakeClock clock;
-    FakeDesktop desktop(&clock);
+    FakeDesktop desktop;
+    FakeSession session;
     FakeInternetProbe probe;
     TimerList timers;
     TBrisvaleLog log(clock);
     TrackingState state;
     {
-        TrackingEngine engine(timers, state, desktop, probe, clock, log);
+        TrackingEngine engine(timers, state, desktop, session, probe, clock, log);
         engine.InstallKeyboardHook();
-        EXPECT_TRUE(desktop.HasPowerHandler() && desktop.Hooked());
+        EXPECT_TRUE(session.HasPowerHandler() && desktop.Hooked());
     }
-    EXPECT_FALSE(desktop.HasPowerHandler() || desktop.Hooked());
+    EXPECT_FALSE(session.HasPowerHandler() || desktop.Hooked());
 }
 
 } // namespace

@@ -17,7 +17,7 @@ TEST_F(EngineTest, TickWritesItsEntryAndExitLinesAndSkipsSilently)
     engine.TimUpdateTimer();
     EXPECT_EQ(lines, Lines({"1 TimUpdateTimer->", "1 TimerTargetOk->", "9 Mouse->", "9 Mouse-<", "1 Update-<"}));
 
-    desktop.SetLocked(true);
+    session.SetLocked(true);
     lines.clear();
     engine.TimUpdateTimer();
     engine.TimTBarTimer();
@@ -35,7 +35,7 @@ TEST_F(EngineTest, LinesReachTheRunLogUpToItsDetailLevel)
     AddTimer(ttManual);
     engine.TimUpdateTimer();
     engine.TimTBarTimer();
-    desktop.SendPower(pbtApmSuspend);
+    session.SendPower(PowerEvent::Suspend);
     EXPECT_EQ(ReadFile(path),
               "Tallyhour Zide run log\r\n\r\n"
               "TimUpdateTimer->\r\nTimerTargetOk->\r\nUpdate-<\r\n"
@@ -55,9 +55,8 @@ TEST_F(EngineTest, UnwritableRunLogDoesNotStopTheTick)
     desktop.AddWindow(100, "Editor", "ed");
     TMyTimer& first = AddTimer(ttCaption, {"editor"});
     TMyTimer& second = AddTimer(ttManual);
-    int hides = 0;
-    engine.HideHint = [&] { ++hides; };
-    engine.MainWindowRect = [] { return ScreenRect {0, 0, 10, 10}; };
+    const int& hides = observer.hintHides;
+    observer.windowRect = [] { return ScreenRect {0, 0, 10, 10}; };
     desktop.SetCursor({50, 50});
     Tick();
     EXPECT_NE(first.BackgroundStart, kNoPeriod);

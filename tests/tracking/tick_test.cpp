@@ -178,12 +178,12 @@ TEST_F(EngineTest, LockedDesktopSkipsTheTickAndTheNextTickAddsTheGap)
 {
     TMyTimer& timer = AddTimer(ttManual);
     Tick();
-    desktop.SetLocked(true);
+    session.SetLocked(true);
     Tick(600);
     EXPECT_EQ(repaints, 1);
     EXPECT_EQ(timer.ActivePeriods.Count(), 0u);
     EXPECT_EQ(Ms(timer.ActiveTime), 0);
-    desktop.SetLocked(false);
+    session.SetLocked(false);
     Tick();
     EXPECT_EQ(Ms(timer.ActiveTime), 601000);
     EXPECT_EQ(timer.ActivePeriods.Count(), 0u);
@@ -225,8 +225,8 @@ TEST_F(EngineTest, OneCensusPassPerTickWhateverTheTimers)
     EXPECT_TRUE(timers[8].Suspended);                 // app4
     EXPECT_NE(timers[9].ActiveStart, kNoPeriod);      // caption "window 4", scope 1
     EXPECT_NE(timers[11].BackgroundStart, kNoPeriod); // caption "window 5", scope 2
-    EXPECT_EQ(engine.TimerTargetOk(timers[9]), 104u);
-    EXPECT_EQ(engine.TimerTargetOk(timers[11]), 105u);
+    EXPECT_EQ(engine.TimerTargetOk(timers[9]), TargetResult::Found(104));
+    EXPECT_EQ(engine.TimerTargetOk(timers[11]), TargetResult::Found(105));
 
     // Caption timers alone never pay for executable names.
     for (std::size_t i = 0; i < timers.Count(); i += 2) {
@@ -268,9 +268,8 @@ TEST_F(EngineTest, FailuresAreLoggedAndTheTickGoesOn)
 
 TEST_F(EngineTest, HintHidesOnlyWhenThePointerLeavesTheWindow)
 {
-    int hides = 0;
-    engine.HideHint = [&] { ++hides; };
-    engine.MainWindowRect = [] { return ScreenRect {10, 20, 110, 220}; };
+    const int& hides = observer.hintHides;
+    observer.windowRect = [] { return ScreenRect {10, 20, 110, 220}; };
     desktop.SetCursor({110, 220}); // edges count as inside
     engine.TimUpdateTimer();
     EXPECT_EQ(hides, 0);
@@ -283,14 +282,14 @@ TEST_F(EngineTest, HintHidesOnlyWhenThePointerLeavesTheWindow)
     EXPECT_EQ(hides, 1);
     desktop.SetFailing(FakeDesktop::Op::Cursor, false);
 
-    engine.MainWindowRect = []() -> ScreenRect { throw std::runtime_error("gone"); };
+    observer.windowRect = []() -> ScreenRect { throw std::runtime_error("gone"); };
     engine.TimUpdateTimer();
     EXPECT_TRUE(Logged("0 HintHide failed"));
 
     // With no hint on screen the pointer is not even asked for.
-    engine.MainWindowRect = [] { return ScreenRect {10, 20, 110, 220}; };
-    bool shown = false;
-    engine.HintShown = [&] { return shown; };
+    observer.windowRect = [] { return ScreenRect {10, 20, 110, 220}; };
+    bool& shown = observer.hintShown;
+    shown = false;
     desktop.SetFailing(FakeDesktop::Op::Cursor);
     lines.clear();
     engine.TimUpdateTimer();

@@ -3,6 +3,7 @@
 #include "model/datetime.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_internet_probe.h"
+#include "platform/fake/fake_session.h"
 #include "runlog/brisvale_log.h"
 #include "tracking/tracking_engine.h"
 
@@ -19,13 +20,20 @@ TEST_F(X11Test, AFocusChangeRunsATickAtOnce)
     ASSERT_TRUE(XRig::WaitUntil([&] { return rig->ActiveWindow() == target->Id(); }));
 
     FakeClock clock;
+    FakeSession session;
     FakeInternetProbe probe;
     TimerList timers;
     TBrisvaleLog log(clock);
     TrackingState state;
-    TrackingEngine engine(timers, state, *desktop, probe, clock, log);
-    int ticks = 0;
-    engine.RepaintTimerList = [&] { ++ticks; };
+    TrackingEngine engine(timers, state, *desktop, session, probe, clock, log);
+    // Every tick repaints the list.
+    struct TickCounter final : TrackingObserver
+    {
+        void TimersChanged() override { ++ticks; }
+        int ticks = 0;
+    } observer;
+    engine.SetObserver(&observer);
+    const int& ticks = observer.ticks;
     TMyTimer& timer = timers.Create();
     timer.TimerType = ttCaption;
     timer.Identifiers = {"change target"};

@@ -62,8 +62,6 @@ TEST_F(X11Test, LostServerMakesCallsThrowAndAReturningOneIsUsedAgain)
     EXPECT_THROW(desktop->IdleSeconds(), std::runtime_error);
     EXPECT_THROW(desktop->GetCursorPos(), std::runtime_error);
     EXPECT_THROW(desktop->GetWindowProcessName(0x400001), std::runtime_error);
-    EXPECT_NO_THROW(desktop->IsDesktopLocked());
-    EXPECT_GT(desktop->TickCountMs(), 0);
     try {
         desktop->DispatchEvents();
     } catch (const std::runtime_error&) {

@@ -55,13 +55,6 @@ void FakeDesktop::PressKey()
     }
 }
 
-void FakeDesktop::SendPower(int code)
-{
-    if (m_onPower) {
-        m_onPower(code);
-    }
-}
-
 void FakeDesktop::NotifyChange(DesktopChange change)
 {
     if (m_onChange) {
@@ -110,21 +103,10 @@ std::string FakeDesktop::GetWindowProcessName(WindowHandle window)
     return found ? found->ProcessName : std::string();
 }
 
-std::int64_t FakeDesktop::TickCountMs()
-{
-    return m_clock ? m_clock->TickMs() : m_tickMs;
-}
-
 std::uint32_t FakeDesktop::IdleSeconds()
 {
     ThrowIfFailing(Op::Idle, "idle");
     return m_idleSeconds;
-}
-
-bool FakeDesktop::IsDesktopLocked()
-{
-    ThrowIfFailing(Op::Lock, "lock");
-    return m_locked;
 }
 
 bool FakeDesktop::SetKeyboardHook(KeystrokeHandler onKeystroke)

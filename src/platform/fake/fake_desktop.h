@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/clock.h"
 #include "platform/desktop.h"
 
 #include <cstdint>
@@ -12,7 +11,7 @@ namespace tally {
 
 // A desktop that tests script: windows in Z order (top first) with captions,
 // owners, visibility and process names, the foreground window, idle seconds,
-// the lock, keystrokes, power events, the pointer and injected failures.
+// keystrokes, the pointer and injected failures.
 // Counts the calls the engine makes so tests can check its cost.
 class FakeDesktop final : public Desktop
 {
@@ -23,16 +22,10 @@ public:
         Census,
         ProcessName,
         Idle,
-        Lock,
         Cursor,
         SetHook,
         RemoveHook,
     };
-
-    // With a clock, TickCountMs follows its tick; otherwise the scripted one.
-    explicit FakeDesktop(const Clock* clock = nullptr)
-        : m_clock(clock)
-    { }
 
     // Window script. AddWindow puts the window at the bottom of the Z order.
     TopLevelWindow& AddWindow(TopLevelWindow window);
@@ -45,19 +38,15 @@ public:
 
     void SetForeground(WindowHandle handle) { m_foreground = handle; }
     void SetIdleSeconds(std::uint32_t seconds) { m_idleSeconds = seconds; }
-    void SetLocked(bool locked) { m_locked = locked; }
-    void SetTick(std::int64_t tickMs) { m_tickMs = tickMs; }
     void SetCursor(ScreenPoint point) { m_cursor = point; }
     void SetFailing(Op op, bool failing = true);
 
-    // Delivers a keystroke or a power notification to the installed handler.
+    // Delivers a keystroke to the installed handler.
     void PressKey();
-    void SendPower(int code);
     // Delivers a change notice, as a desktop that watches the window system does.
     void NotifyChange(DesktopChange change);
 
     bool Hooked() const { return static_cast<bool>(m_onKeystroke); }
-    bool HasPowerHandler() const { return static_cast<bool>(m_onPower); }
     bool HasChangeHandler() const { return static_cast<bool>(m_onChange); }
     int CensusCalls(bool withProcessNames) const { return m_censusCalls[withProcessNames ? 1 : 0]; }
     int ForegroundCalls() const { return m_foregroundCalls; }
@@ -68,12 +57,9 @@ public:
     WindowHandle GetForegroundWindow() override;
     std::vector<TopLevelWindow> EnumTopLevelWindows(WindowHandle startWindow, bool withProcessNames) override;
     std::string GetWindowProcessName(WindowHandle window) override;
-    std::int64_t TickCountMs() override;
     std::uint32_t IdleSeconds() override;
-    bool IsDesktopLocked() override;
     bool SetKeyboardHook(KeystrokeHandler onKeystroke) override;
     bool RemoveKeyboardHook() override;
-    void SetPowerHandler(PowerHandler onPower) override { m_onPower = std::move(onPower); }
     void SetChangeHandler(ChangeHandler onChange) override { m_onChange = std::move(onChange); }
     ScreenPoint GetCursorPos() override;
     std::vector<int> EventDescriptors() override { return {}; }
@@ -82,16 +68,12 @@ public:
 private:
     void ThrowIfFailing(Op op, const char* what) const;
 
-    const Clock* m_clock;
     std::vector<TopLevelWindow> m_windows;
     WindowHandle m_foreground = 0;
     std::uint32_t m_idleSeconds = 0;
-    bool m_locked = false;
-    std::int64_t m_tickMs = 0;
     ScreenPoint m_cursor;
     std::set<Op> m_failing;
     KeystrokeHandler m_onKeystroke;
-    PowerHandler m_onPower;
     ChangeHandler m_onChange;
     int m_censusCalls[2] = {0, 0};
     int m_foregroundCalls = 0;

@@ -146,7 +146,7 @@ void LogindSessionWatcher::Impl::HandlePrepareForSleep(bool start)
         // logind waits for the inhibitor only; letting it go after the handler
         // has returned means the periods are closed and saved before the sleep.
         try {
-            Notify(LogindSessionWatcher::kPowerSuspend);
+            Notify(PowerEvent::Suspend);
         } catch (...) {
             m_inhibitor.Reset();
             throw;
@@ -159,7 +159,7 @@ void LogindSessionWatcher::Impl::HandlePrepareForSleep(bool start)
     // reported again.
     m_detector.Rebase(m_options.ReadClocks());
     TakeInhibitor();
-    Notify(LogindSessionWatcher::kPowerResume);
+    Notify(PowerEvent::Resume);
 }
 
 int LogindSessionWatcher::Impl::OnSessionPropertiesChanged(sd_bus_message* message, void* userdata, sd_bus_error*)
@@ -243,12 +243,12 @@ void LogindSessionWatcher::Impl::Guard(Function&& function)
     }
 }
 
-void LogindSessionWatcher::Impl::Notify(int code)
+void LogindSessionWatcher::Impl::Notify(PowerEvent event)
 {
     // A copy: the handler may replace itself.
     const PowerHandler handler = m_onPower;
     if (handler) {
-        handler(code);
+        handler(event);
     }
 }
 
@@ -272,9 +272,9 @@ void LogindSessionWatcher::Impl::CheckForSleep()
     Report("the machine slept for " + std::to_string(m_detector.LastSleepMs() / 1000) + " s without notice");
     std::exception_ptr failure;
     // Resume follows even when suspend failed, or the tick would stay still.
-    for (const int code : {LogindSessionWatcher::kPowerSuspend, LogindSessionWatcher::kPowerResume}) {
+    for (const PowerEvent event : {PowerEvent::Suspend, PowerEvent::Resume}) {
         try {
-            Notify(code);
+            Notify(event);
         } catch (...) {
             if (!failure) {
                 failure = std::current_exception();
@@ -361,7 +361,7 @@ void LogindSessionWatcher::Impl::DropSystemBus()
         // resume notice would never come and the tick would stay still.
         m_sleepAnnounced = false;
         m_detector.Rebase(m_options.ReadClocks());
-        Guard([this] { Notify(LogindSessionWatcher::kPowerResume); });
+        Guard([this] { Notify(PowerEvent::Resume); });
     }
 }
 

@@ -46,9 +46,6 @@ struct LogindWatcherOptions
 class LogindSessionWatcher final : public SessionWatcher
 {
 public:
-    static constexpr int kPowerSuspend = 4;
-    static constexpr int kPowerResume = 7;
-
     explicit LogindSessionWatcher(LogindWatcherOptions options = {});
     ~LogindSessionWatcher() override;
     LogindSessionWatcher(const LogindSessionWatcher&) = delete;

@@ -69,7 +69,7 @@ private:
     // Dispatch.
     template <typename Function>
     void Guard(Function&& function);
-    void Notify(int code);
+    void Notify(PowerEvent event);
     void ProcessBus(sd_bus* bus, bool& broken);
     void DropBrokenBuses();
     void DropSystemBus();

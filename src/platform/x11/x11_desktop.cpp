@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <ctime>
 #include <optional>
 #include <stdexcept>
 #include <type_traits>
@@ -242,7 +241,6 @@ struct X11Desktop::Impl
     KeystrokeHandler keyHandler;
     bool hookActive = false;
     std::uint64_t pendingKeys = 0;
-    PowerHandler powerHandler;
 };
 
 X11Desktop::X11Desktop(SessionWatcher* watcher, std::string displayName)
@@ -302,13 +300,6 @@ bool X11Desktop::HasWindowManager()
     return m_impl->Run([](X11Connection& c) { return x11::QueryWindowManager(c); });
 }
 
-std::int64_t X11Desktop::TickCountMs()
-{
-    timespec boot {};
-    clock_gettime(CLOCK_BOOTTIME, &boot);
-    return static_cast<std::int64_t>(boot.tv_sec) * 1000 + boot.tv_nsec / 1000000;
-}
-
 std::uint32_t X11Desktop::IdleSeconds()
 {
     return m_impl->Run([this](X11Connection& c) -> std::uint32_t {
@@ -328,11 +319,6 @@ std::uint32_t X11Desktop::IdleSeconds()
         }
         return idle;
     });
-}
-
-bool X11Desktop::IsDesktopLocked()
-{
-    return m_impl->watcher != nullptr && m_impl->watcher->IsLocked();
 }
 
 bool X11Desktop::SetKeyboardHook(KeystrokeHandler onKeystroke)
@@ -360,15 +346,6 @@ bool X11Desktop::RemoveKeyboardHook()
         return m_impl->Run([](X11Connection& c) { return Impl::SelectRawKeys(c, false); });
     } catch (const std::exception&) {
         return true;
-    }
-}
-
-void X11Desktop::SetPowerHandler(PowerHandler onPower)
-{
-    if (m_impl->watcher != nullptr) {
-        m_impl->watcher->SetPowerHandler(std::move(onPower));
-    } else {
-        m_impl->powerHandler = std::move(onPower);
     }
 }
 

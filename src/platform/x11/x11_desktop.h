@@ -19,9 +19,9 @@ struct X11WindowInfo
 
 // The desktop of an X11 session, over its own XCB connection.
 //
-// Lock state and power notifications come from the optional session watcher
-// (not owned; it must outlive this object); without one the desktop is never
-// locked and the power handler is kept but never called.
+// An optional session watcher (not owned; it must outlive this object) is
+// dispatched with the window system's events, and its lock changes reach the
+// change handler; the lock state itself is asked of the watcher.
 //
 // A broken connection (the X server went away) never ends the process: calls
 // throw std::runtime_error, and each later call tries to open the display
@@ -41,12 +41,9 @@ public:
     WindowHandle GetForegroundWindow() override;
     std::vector<TopLevelWindow> EnumTopLevelWindows(WindowHandle startWindow, bool withProcessNames) override;
     std::string GetWindowProcessName(WindowHandle window) override;
-    std::int64_t TickCountMs() override;
     std::uint32_t IdleSeconds() override;
-    bool IsDesktopLocked() override;
     bool SetKeyboardHook(KeystrokeHandler onKeystroke) override;
     bool RemoveKeyboardHook() override;
-    void SetPowerHandler(PowerHandler onPower) override;
     // Window changes come from the server's notifications, lock changes from
     // the session watcher; both reach the handler from DispatchEvents.
     void SetChangeHandler(ChangeHandler onChange) override;
