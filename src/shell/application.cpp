@@ -11,6 +11,7 @@
 #include "shell/hint_window.h"
 #include "shell/main_window.h"
 #include "shell/process_picker.h"
+#include "shell/projects_controller.h"
 #include "shell/splash_about.h"
 #include "shell/time_log_window.h"
 #include "shell/timer_dialog.h"
@@ -161,6 +162,20 @@ void Application::FormCreate()
     m_tray = std::make_unique<TrayIcon>(*m_window, m_log);
     m_data->SetOnClear([this] { m_window->List().SetTimers({}); });
     ConnectWindow();
+
+    // --- Projects window (issue 16) ---
+    m_projects = std::make_unique<ProjectsController>(
+        ProjectsEnv {m_model,
+                     m_log,
+                     *m_window,
+                     *m_env.Settings,
+                     *m_engine,
+                     [this] { SafeSaveReported(); },
+                     [this] { return Now(); },
+                     [this] { PlayClick(); },
+                     [this] { return m_shutDown; },
+                     [this](const std::string& error) { ApplicationEvents1Exception(error); }});
+    // --- end of the projects window ---
 }
 
 void Application::Init()
@@ -224,6 +239,7 @@ void Application::Init()
     }
     if (m_options.ProjectsVisible) {
         m_log.WriteLine(0, "ProjectsVisible");
+        Guarded([this] { m_projects->actShowHideProjectsExecute(); });
     }
     if (m_options.StatVisible) {
         m_log.WriteLine(0, "StatVisible");
@@ -350,7 +366,6 @@ void Application::ConnectWindow()
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(kFeedbackMail)));
     });
     connect(w, &MainWindow::showHideStatRequested, this, [this] { m_window->SetStatChecked(false); });
-    connect(w, &MainWindow::showHideProjectsRequested, this, [this] { m_window->SetProjectsChecked(false); });
 }
 
 void Application::HideHint()

@@ -27,6 +27,7 @@ class Clock;
 class Desktop;
 class FileSystem;
 class MainWindow;
+class ProjectsController;
 class SessionWatcher;
 class SettingsStore;
 class SystemProxy;
@@ -89,6 +90,7 @@ public:
     TFormHint& Hint() { return *m_hint; }
     TrackingEngine& Engine() { return *m_engine; }
     DataFile& Data() { return *m_data; }
+    ProjectsController& Projects() { return *m_projects; }
     const IniOptions& Options() const { return m_options; }
     bool ShutDown() const { return m_shutDown; }
 
@@ -150,6 +152,8 @@ private:
     std::unique_ptr<TrackingEngine> m_engine;
     std::unique_ptr<DataFile> m_data;
     std::unique_ptr<MainWindow> m_window;
+    // Projects window (issue 16): after the main window, so it goes first.
+    std::unique_ptr<ProjectsController> m_projects;
     std::unique_ptr<TFormHint> m_hint;
     std::unique_ptr<TrayIcon> m_tray;
     std::unique_ptr<ClickSound> m_click;
