@@ -13,6 +13,7 @@
 #include "shell/process_picker.h"
 #include "shell/projects_controller.h"
 #include "shell/splash_about.h"
+#include "shell/stat_controller.h"
 #include "shell/time_log_window.h"
 #include "shell/timer_dialog.h"
 #include "shell/timer_list_view.h"
@@ -176,6 +177,19 @@ void Application::FormCreate()
                      [this] { return m_shutDown; },
                      [this](const std::string& error) { ApplicationEvents1Exception(error); }});
     // --- end of the projects window ---
+    // --- Statistics window ---
+    m_stat = std::make_unique<StatController>(
+        StatEnv {m_model,
+                 m_log,
+                 *m_window,
+                 *m_env.Settings,
+                 *m_engine,
+                 *m_projects,
+                 [this] { return Now(); },
+                 [this] { PlayClick(); },
+                 [this] { return m_shutDown; },
+                 [this](const std::string& error) { ApplicationEvents1Exception(error); }});
+    // --- end of the statistics window ---
 }
 
 void Application::Init()
@@ -243,6 +257,8 @@ void Application::Init()
     }
     if (m_options.StatVisible) {
         m_log.WriteLine(0, "StatVisible");
+        // --- Statistics window: opened as it was left ---
+        Guarded([this] { m_stat->actShowHideStatExecute(); });
     }
 
     m_state.LastKeyTick = m_env.SysClock->TickMs();

@@ -30,6 +30,7 @@ class MainWindow;
 class ProjectsController;
 class SessionWatcher;
 class SettingsStore;
+class StatController;
 class SystemProxy;
 class BackgroundThreads;
 class HttpGetter;
@@ -91,6 +92,7 @@ public:
     TrackingEngine& Engine() { return *m_engine; }
     DataFile& Data() { return *m_data; }
     ProjectsController& Projects() { return *m_projects; }
+    StatController& Stat() { return *m_stat; }
     const IniOptions& Options() const { return m_options; }
     bool ShutDown() const { return m_shutDown; }
 
@@ -154,6 +156,8 @@ private:
     std::unique_ptr<MainWindow> m_window;
     // Projects window (issue 16): after the main window, so it goes first.
     std::unique_ptr<ProjectsController> m_projects;
+    // Statistics window: after the projects window, whose hooks it sets.
+    std::unique_ptr<StatController> m_stat;
     std::unique_ptr<TFormHint> m_hint;
     std::unique_ptr<TrayIcon> m_tray;
     std::unique_ptr<ClickSound> m_click;

@@ -57,6 +57,9 @@ public:
     void SetHomePos();
     void DrawProjects();
     void SetProjControlsState();
+    // The project of the selected row; null for the fixed rows, no row or a
+    // closed window.
+    const TTimeProject* SelectedProject() const;
 
     void lvPrjClick();
     void lvPrjDragDrop(int row);
@@ -83,7 +86,6 @@ protected:
 private:
     void ShowHide();
     void CreateForm();
-    const TTimeProject* SelectedProject() const;
     void Remember(const char* what, const std::function<void()>& write);
     void TellStatistics(const TTimeProject* project);
     template <typename F>
