@@ -98,6 +98,7 @@ TextStatPage::TextStatPage(QWidget* parent)
     lbOnDate->setFont(Label(QString(), this, lime, true)->font());
     int row = 0;
     auto* header = new QHBoxLayout;
+    header->setSpacing(4);
     header->addWidget(Label(QStringLiteral("Statistic on"), this, lime, true));
     header->addWidget(lbOnDate);
     header->addStretch();
@@ -318,7 +319,8 @@ TFormStat::TFormStat(QWidget* parent)
     m_logSeparator = panel1->addSeparator();
     panel1->addAction(actAddLogItem);
     panel1->addAction(actDelLogItem);
-    panel1->addWidget(m_trbScaleX);
+    // A tool bar shows and hides its widgets through their actions.
+    m_scaleXAction = panel1->addWidget(m_trbScaleX);
 
     m_PopupMenu1 = new QMenu(this);
     m_PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -398,7 +400,7 @@ void TFormStat::ApplyControls(const StatControls& c)
     actDelLogItem->setVisible(c.LogActions);
     m_logSeparator->setVisible(c.LogActions);
     m_N2->setVisible(c.LogActions);
-    m_trbScaleX->setVisible(c.VisibleDays);
+    m_scaleXAction->setVisible(c.VisibleDays);
     tBtnDayBack->setEnabled(c.Back);
     tBtnMonBack->setEnabled(c.Back);
     tBtnDayForw->setEnabled(c.Forward);

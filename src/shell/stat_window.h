@@ -73,6 +73,7 @@ public:
     QTabBar& Tabs() { return *m_TabSet1; }
     QSlider& DateBar() { return *m_trbPos; }
     QSlider& VisibleDaysBar() { return *m_trbScaleX; }
+    bool VisibleDaysShown() const { return m_scaleXAction->isVisible(); }
     QMenu& PopupMenu() { return *m_PopupMenu1; }
     QToolButton& MenuButton() { return *m_menuButton; }
     QLabel& Caption() { return *m_panCapt; }
@@ -125,6 +126,7 @@ private:
     QTabBar* m_TabSet1;
     QSlider* m_trbPos;
     QSlider* m_trbScaleX;
+    QAction* m_scaleXAction;
     QAction* m_logSeparator; // the bottom bar's, before the log buttons
     QAction* m_N2;           // the menu's, after the log items
     QMenu* m_PopupMenu1;

@@ -153,7 +153,7 @@ TEST_F(StatTest, OpensDockedWithTheStoredPageAndDayAndClosesAgain)
     EXPECT_EQ(Text(Form().LogPage().lbLog), Q("Timer activity log for " + FormatShortDate(day)));
     EXPECT_EQ(Form().Caption().text(), Q("  Statistic on timer: " + t.Name));
     EXPECT_TRUE(Form().actAddLogItem->isVisible());
-    EXPECT_FALSE(Form().VisibleDaysBar().isVisibleTo(&Form()));
+    EXPECT_FALSE(Form().VisibleDaysShown());
 
     // It follows the main window, and hides and shows with it.
     main.move(main.pos() + QPoint(40, 30));
@@ -188,7 +188,7 @@ TEST_F(StatTest, PageSwitchingSetsTheControlsAndStoresThePage)
     Form().Tabs().setCurrentIndex(1);
     EXPECT_EQ(Form().ShownPage(), StatPage::Histogram);
     EXPECT_EQ(settings->Read("Statistic", "StatPage"), "1");
-    EXPECT_TRUE(Form().VisibleDaysBar().isVisibleTo(&Form()));
+    EXPECT_TRUE(Form().VisibleDaysShown());
     EXPECT_FALSE(Form().actAddLogItem->isVisible());
     EXPECT_TRUE(Form().pPrint->isEnabled());
     EXPECT_TRUE(Form().pSetPeriod->isVisible());
