@@ -12,10 +12,13 @@
 //     leaves that out).
 //
 //   program_bench [--runs N] [--cpu-seconds S] [--switch-every S] [--no-startup] [--no-cpu] [--program FILE]
+//                 [--stat-window]
 //   program_bench --write-data DIR N
 //
 // --write-data DIR N only writes the data file of the CPU measurement with N
 // periods, into DIR (for profiling by hand) and ends.
+// --stat-window measures the shown main window twice, without and with the
+// statistics window open on its text page, and nothing else.
 // --program measures another build of the program in its place (before and
 // after a change, say).
 
@@ -93,11 +96,11 @@ void WriteText(const fs::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
-void WriteSettings(const Folder& folder, bool openWindow)
+void WriteSettings(const Folder& folder, bool openWindow, bool statWindow = false)
 {
     WriteText(folder.Path / "tallyhourlite.ini",
               std::string("[main]\nLogActive=0\nSplashOn=0\nAutoRun=0\nSoundOn=0\nFirstLaunch=")
-                  + (openWindow ? "1" : "0") + "\n");
+                  + (openWindow ? "1" : "0") + "\n" + (statWindow ? "StatVisible=1\n[Statistic]\nStatPage=0\n" : ""));
 }
 
 std::string AppName(int i)
@@ -429,10 +432,10 @@ void PrintStartup(const char* what, const StartupFigures& figures)
 
 // switchEvery > 0: during the measurement another of the programs' windows
 // comes to the front every switchEvery seconds (the main window hidden).
-void MeasureCpu(bool shown, int seconds, int switchEvery = 0)
+void MeasureCpu(bool shown, int seconds, int switchEvery = 0, bool statWindow = false)
 {
     Folder folder;
-    WriteSettings(folder, shown);
+    WriteSettings(folder, shown, statWindow);
     WriteData(folder.Path, true, 0);
     tally::test::RigOptions options;
     options.Tray = true;
@@ -485,8 +488,9 @@ void MeasureCpu(bool shown, int seconds, int switchEvery = 0)
     };
     const std::string what = !shown && switchEvery > 0
                                  ? "hidden, a window to the front every " + std::to_string(switchEvery) + " s"
-                             : shown ? "shown "
-                                     : "hidden";
+                             : shown && statWindow ? "shown with the statistics window on its text page"
+                             : shown               ? "shown "
+                                                   : "hidden";
     std::printf("CPU, main window %s, 20 timers, 50 windows: %.4f %% of a core over %d s "
                 "(%.1f ms, %.2f wake-ups/s); first %d s: %.4f %%; VmRSS %s\n",
                 what.c_str(),
@@ -519,6 +523,7 @@ int main(int argc, char** argv)
     int switchEvery = 5;
     bool startup = true;
     bool cpu = true;
+    bool statWindow = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--runs" && i + 1 < argc) {
@@ -537,11 +542,13 @@ int main(int argc, char** argv)
             startup = false;
         } else if (arg == "--no-cpu") {
             cpu = false;
+        } else if (arg == "--stat-window") {
+            statWindow = true;
         } else {
             std::fprintf(
                 stderr,
                 "usage: program_bench [--runs N] [--cpu-seconds S] [--switch-every S] [--no-startup] [--no-cpu] "
-                "[--program FILE]\n");
+                "[--program FILE] [--stat-window]\n");
             return 2;
         }
     }
@@ -551,7 +558,10 @@ int main(int argc, char** argv)
             PrintStartup("data file without timers", MeasureStartup(0, runs));
             PrintStartup("1 M periods", MeasureStartup(1'000'000, runs));
         }
-        if (cpu) {
+        if (cpu && statWindow) {
+            MeasureCpu(true, cpuSeconds);
+            MeasureCpu(true, cpuSeconds, 0, true);
+        } else if (cpu) {
             MeasureCpu(true, cpuSeconds);
             MeasureCpu(false, cpuSeconds);
             if (switchEvery > 0) {

@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
 # Takes the README's picture of the program: the real program on a private
 # Xvfb with openbox and a tray host, a few sample timers, the main window
-# open, and the window's cut-out corners made transparent.
+# open, and the window's cut-out corners made transparent; then the
+# statistics window opened with the main window's button, beside it.
 #
-#   scripts/screenshot.sh [OUTPUT]     (default docs/screenshot.png)
+#   scripts/screenshot.sh [OUTPUT [STATISTICS]]
+#   (defaults docs/screenshot.png and docs/statistics.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 output=${1:-docs/screenshot.png}
+statistics=${2:-docs/statistics.png}
 case "$output" in
     /*) ;;
     *) output="$root/$output" ;;
+esac
+case "$statistics" in
+    /*) ;;
+    *) statistics="$root/$statistics" ;;
 esac
 source scripts/deps.sh
 tally_install_packages "${TALLY_BUILD_PACKAGES[@]}" "${TALLY_X11_PACKAGES[@]}" "${TALLY_DBUS_PACKAGES[@]}" \
@@ -95,3 +102,20 @@ convert assets/generated/skin.png -alpha off -fill white +opaque 'rgb(8,9,13)' -
 mkdir -p "$(dirname "$output")"
 convert "$work/window.png" "$work/mask.png" -alpha off -compose CopyOpacity -composite -strip "$output"
 echo "Wrote $output"
+
+# The statistics window: the main window moved left so that both fit on
+# the screen, the first timer picked, then the statistic button.
+xdotool windowmove "$window" 20 120
+sleep 0.5
+read -r mx my < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4} END {print x, y}')
+xdotool mousemove $((mx + 72)) $((my + 114)) click 1
+sleep 0.5
+xdotool mousemove $((mx + 448)) $((my + 296)) click 1
+wait_for sh -c "xwininfo -root -tree | grep '\"Statistic\"' | grep -q '350x232+'"
+xdotool mousemove 0 767
+sleep 1.5
+# Both windows as they stand side by side on the screen.
+import -window root -crop "$((465 + 350))x329+${mx}+${my}" +repage "$work/both.png"
+mkdir -p "$(dirname "$statistics")"
+convert "$work/both.png" -strip "$statistics"
+echo "Wrote $statistics"

@@ -9,7 +9,9 @@
 #include "platform/session_watcher.h"
 #include "shell/hint_placer.h"
 #include "shell/main_window.h"
+#include "shell/projects_controller.h"
 #include "shell/splash_about.h"
+#include "shell/stat_controller.h"
 #include "shell/tick_driver.h"
 #include "shell/timer_commands.h"
 #include "shell/timer_list_view.h"
@@ -154,6 +156,32 @@ void Application::FormCreate()
     m_tray = std::make_unique<TrayIcon>(*m_window, m_log);
     m_data->SetOnClear([this] { m_window->List().SetTimers({}); });
     ConnectWindow();
+
+    // Satellite windows: the projects window, then the statistics window,
+    // which sets the projects window's hooks.
+    m_projects = std::make_unique<ProjectsController>(
+        ProjectsEnv {m_model,
+                     m_log,
+                     *m_window,
+                     *m_env.Settings,
+                     *m_engine,
+                     [this] { SafeSaveReported(); },
+                     [this] { return Now(); },
+                     [this] { m_commands->PlayClick(); },
+                     [this] { return m_shutDown; },
+                     [this](const std::string& error) { m_errors.ApplicationEvents1Exception(error); }});
+    m_stat = std::make_unique<StatController>(
+        StatEnv {m_model,
+                 m_log,
+                 *m_window,
+                 *m_env.Settings,
+                 *m_engine,
+                 *m_projects,
+                 [this] { return Now(); },
+                 [this] { m_commands->PlayClick(); },
+                 [this] { return m_shutDown; },
+                 [this](const std::string& error) { m_errors.ApplicationEvents1Exception(error); }});
+    m_ticks->StatisticsStale = [this] { m_stat->TimersStopped(); };
 }
 
 void Application::Init()
@@ -216,9 +244,12 @@ void Application::Init()
     }
     if (m_options.ProjectsVisible) {
         m_log.WriteLine(0, "ProjectsVisible");
+        m_errors.Guarded([this] { m_projects->actShowHideProjectsExecute(); });
     }
     if (m_options.StatVisible) {
         m_log.WriteLine(0, "StatVisible");
+        // --- Statistics window: opened as it was left ---
+        m_errors.Guarded([this] { m_stat->actShowHideStatExecute(); });
     }
 
     m_state.LastKeyTick = m_env.SysClock->TickMs();
@@ -280,8 +311,6 @@ void Application::ConnectWindow()
     connect(w, &MainWindow::sendCommentsRequested, this, [] {
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(kFeedbackMail)));
     });
-    connect(w, &MainWindow::showHideStatRequested, this, [this] { m_window->SetStatChecked(false); });
-    connect(w, &MainWindow::showHideProjectsRequested, this, [this] { m_window->SetProjectsChecked(false); });
 }
 
 void Application::ShowAbout()

@@ -26,8 +26,10 @@ class Clock;
 class Desktop;
 class FileSystem;
 class MainWindow;
+class ProjectsController;
 class SessionWatcher;
 class SettingsStore;
+class StatController;
 class SystemProxy;
 class BackgroundThreads;
 class HttpGetter;
@@ -95,6 +97,8 @@ public:
     ErrorReporter& Errors() { return m_errors; }
     TrackingEngine& Engine() { return *m_engine; }
     DataFile& Data() { return *m_data; }
+    ProjectsController& Projects() { return *m_projects; }
+    StatController& Stat() { return *m_stat; }
     const IniOptions& Options() const { return m_options; }
     bool ShutDown() const { return m_shutDown; }
 
@@ -136,6 +140,10 @@ private:
     std::unique_ptr<HintPlacer> m_hints;
     std::unique_ptr<TickDriver> m_ticks;
     std::unique_ptr<TimerCommands> m_commands;
+    // Projects window: after the main window, so it goes first.
+    std::unique_ptr<ProjectsController> m_projects;
+    // Statistics window: after the projects window, whose hooks it sets.
+    std::unique_ptr<StatController> m_stat;
     std::unique_ptr<TrayIcon> m_tray;
     // Satellite windows.
     QPointer<TFormAbout> m_about;

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 namespace tally {
 
 class DataFile;
@@ -42,10 +44,18 @@ public:
 
     bool TickRunning() const { return m_timUpdate.isActive(); }
     bool AutoSaveRunning() const { return m_timAutoSave.isActive(); }
+    // Where stopped timers are reported to a statistics window.
+    std::function<void()> StatisticsStale;
 
     // What the engine reports.
     void TimersChanged() override;
     void PeriodsClosedForSuspend() override;
+    void TimersStopped() override
+    {
+        if (StatisticsStale) {
+            StatisticsStale();
+        }
+    }
     bool SetUpdateInterval(int intervalMs) override;
     bool HintShown() override;
     std::optional<ScreenRect> MainWindowRect() override;
