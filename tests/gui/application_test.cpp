@@ -26,18 +26,6 @@
 namespace tally {
 namespace {
 
-class NoAutoStart final : public AutoStart
-{
-public:
-    bool SetAutoStart(bool on) override
-    {
-        registered = on;
-        return true;
-    }
-    bool IsAutoStart() const override { return registered; }
-    bool registered = false;
-};
-
 // Closes the next modal dialog the way the user's Cancel would.
 void CancelNextDialog()
 {
@@ -73,34 +61,16 @@ void OnNextTimerDialog(std::function<void(TFormNewTimer&)> act)
     poll->start(5);
 }
 
-class ApplicationTest : public test::GuiTest
+class ApplicationTest : public test::AppTest
 {
 protected:
     void SetUp() override
     {
-        clock.Set(EncodeDateTime(2026, 7, 1, 10, 0, 0));
         auto memory = std::make_unique<MemorySettings>();
         settings = memory.get();
-        settings->WriteString("main", "LogActive", "1");
+        WriteQuietSettings(*settings, firstLaunch);
         settings->WriteString("main", "LogDetail", logDetail);
-        settings->WriteString("main", "SplashOn", "0");
-        settings->WriteString("main", "FirstLaunch", firstLaunch);
-        AppEnvironment env;
-        env.InstallPath = dir.Path().string() + "/";
-        env.ProgramFile = dir.File("tallyhour-zide");
-        env.SysClock = &clock;
-        env.Desk = &desktop;
-        env.AutoRun = &autoStart;
-        env.Proxy = &proxy;
-        env.Threads = &threads;
-        env.Http = std::make_shared<test::NoHttp>();
-        env.Settings = std::move(memory);
-        env.Files = &SystemFiles();
-        env.SplashMs = 0;
-        app = std::make_unique<Application>(std::move(env));
-        app->Errors().ShowMessage
-            = [this](const QString&, const QString& text) { messages.push_back(text.toStdString()); };
-        app->Start();
+        StartApp(std::move(memory));
     }
 
     std::string Log() const { return test::ReadFile(dir.File("log.txt")); }
@@ -114,15 +84,7 @@ protected:
         return n;
     }
 
-    test::TempDir dir;
-    FakeClock clock;
-    FakeDesktop desktop;
-    NoAutoStart autoStart;
-    NoSystemProxy proxy;
-    IdleThreads threads;
     MemorySettings* settings = nullptr;
-    std::unique_ptr<Application> app;
-    std::vector<std::string> messages;
     const char* firstLaunch = "0";
     const char* logDetail = "0";
 };

@@ -24,41 +24,17 @@
 namespace tally {
 namespace {
 
-class NoAutoStart final : public AutoStart
-{
-public:
-    bool SetAutoStart(bool) override { return true; }
-    bool IsAutoStart() const override { return false; }
-};
-
 using Answer = ProjectsController::Answer;
 
-class ProjectsTest : public test::GuiTest
+class ProjectsTest : public test::AppTest
 {
 protected:
     void SetUp() override
     {
-        clock.Set(EncodeDateTime(2026, 7, 1, 10, 0, 0));
         auto memory = std::make_unique<MemorySettings>();
         settings = memory.get();
-        settings->WriteString("main", "LogActive", "1");
-        settings->WriteString("main", "SplashOn", "0");
-        settings->WriteString("main", "FirstLaunch", "0");
-        AppEnvironment env;
-        env.InstallPath = dir.Path().string() + "/";
-        env.ProgramFile = dir.File("tallyhour-zide");
-        env.SysClock = &clock;
-        env.Desk = &desktop;
-        env.AutoRun = &autoStart;
-        env.Proxy = &proxy;
-        env.Threads = &threads;
-        env.Http = std::make_shared<test::NoHttp>();
-        env.Settings = std::move(memory);
-        env.Files = &SystemFiles();
-        env.SplashMs = 0;
-        app = std::make_unique<Application>(std::move(env));
-        app->Errors().ShowMessage = [](const QString&, const QString&) {};
-        app->Start();
+        WriteQuietSettings(*settings);
+        StartApp(std::move(memory));
     }
 
     TTimeProject& AddProject(std::int32_t id, const std::string& name)
@@ -127,14 +103,7 @@ protected:
         return names;
     }
 
-    test::TempDir dir;
-    FakeClock clock;
-    FakeDesktop desktop;
-    NoAutoStart autoStart;
-    NoSystemProxy proxy;
-    IdleThreads threads;
     MemorySettings* settings = nullptr;
-    std::unique_ptr<Application> app;
 };
 
 TEST_F(ProjectsTest, ShowProjectsOpensDocksAndClosesTheWindow)

@@ -28,13 +28,6 @@
 namespace tally {
 namespace {
 
-class NoAutoStart final : public AutoStart
-{
-public:
-    bool SetAutoStart(bool) override { return true; }
-    bool IsAutoStart() const override { return false; }
-};
-
 constexpr TDateTime kHour = 1.0 / 24;
 
 // The application's settings, with every write also kept in a store the
@@ -55,32 +48,15 @@ private:
     MemorySettings& m_mirror;
 };
 
-class StatTest : public test::GuiTest
+class StatTest : public test::AppTest
 {
 protected:
     void SetUp() override
     {
-        clock.Set(EncodeDateTime(2026, 7, 1, 10, 0, 0));
         auto memory = std::make_unique<MirroredSettings>(written);
         settings = memory.get();
-        settings->WriteString("main", "LogActive", "1");
-        settings->WriteString("main", "SplashOn", "0");
-        settings->WriteString("main", "FirstLaunch", "0");
-        AppEnvironment env;
-        env.InstallPath = dir.Path().string() + "/";
-        env.ProgramFile = dir.File("tallyhour-zide");
-        env.SysClock = &clock;
-        env.Desk = &desktop;
-        env.AutoRun = &autoStart;
-        env.Proxy = &proxy;
-        env.Threads = &threads;
-        env.Http = std::make_shared<test::NoHttp>();
-        env.Settings = std::move(memory);
-        env.Files = &SystemFiles();
-        env.SplashMs = 0;
-        app = std::make_unique<Application>(std::move(env));
-        app->Errors().ShowMessage = [](const QString&, const QString&) {};
-        app->Start();
+        WriteQuietSettings(*settings);
+        StartApp(std::move(memory));
         app->Window().MainWindowShown = true;
         app->Window().show();
     }
@@ -118,15 +94,8 @@ protected:
     QString Text(QLabel* label) { return label->text(); }
     static QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-    test::TempDir dir;
-    FakeClock clock;
-    FakeDesktop desktop;
-    NoAutoStart autoStart;
-    NoSystemProxy proxy;
-    IdleThreads threads;
     MemorySettings written;
     MemorySettings* settings = nullptr;
-    std::unique_ptr<Application> app;
 };
 
 TEST_F(StatTest, OpensDockedWithTheStoredPageAndDayAndClosesAgain)
