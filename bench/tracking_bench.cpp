@@ -48,7 +48,7 @@ struct Rig
             TMyTimer& caption = timers.Create();
             caption.Enabled = true;
             caption.TimerType = ttCaption;
-            caption.WindowScope = static_cast<std::uint8_t>(i % 3);
+            caption.WindowScope = static_cast<tally::WindowScope>(i % 3);
             caption.Identifiers = {"DOCUMENT " + std::to_string(i * 5 + 7) + " -"};
         }
         engine.MainWindow = kMainWindow;
@@ -123,7 +123,7 @@ void BM_DecisionsNaivePerWindowLookup(benchmark::State& state)
     for (auto _ : state) {
         for (const TMyTimer& timer : rig.timers) {
             const bool processNames = timer.TimerType == ttApplication;
-            const std::uint8_t scope = processNames ? std::uint8_t {scWithHidden} : timer.WindowScope;
+            const tally::WindowScope scope = processNames ? scWithHidden : timer.WindowScope;
             std::vector<CensusEntry> entries = GetWindowList(rig.desktop, kMainWindow, kSkipWindow, scope, false);
             for (CensusEntry& entry : entries) {
                 if (processNames) {

@@ -63,7 +63,7 @@ void AddTimers(TimerList& timers)
         TMyTimer& caption = timers.Create();
         caption.Enabled = true;
         caption.TimerType = ttCaption;
-        caption.WindowScope = static_cast<std::uint8_t>(i % 3);
+        caption.WindowScope = static_cast<tally::WindowScope>(i % 3);
         caption.Identifiers = {"BENCH WINDOW " + std::to_string(i * 5 + 7) + " -"};
     }
 }

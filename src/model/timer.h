@@ -47,8 +47,8 @@ public:
     PeriodList BackgroundPeriods;
     TDateTime ActiveTime = 0.0;
     TDateTime BackgroundTime = 0.0;
-    std::uint8_t TimerType = ttManual;
-    std::uint8_t WindowScope = scMainOnly;
+    tally::TimerType TimerType = ttManual;
+    tally::WindowScope WindowScope = scMainOnly;
     TDateTime CreationDate = 0.0;
     bool Suspended = false;
     std::uint32_t Color = 0;

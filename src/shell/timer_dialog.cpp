@@ -274,7 +274,7 @@ void TFormNewTimer::OnAdd()
     }
     if (m_logic.Type() == TypeChoice::Caption && PickCaption) {
         if (auto picked = PickCaption()) {
-            m_logic.AddCaption(picked->first, picked->second);
+            m_logic.AddCaption(picked->first, static_cast<WindowScope>(picked->second));
         }
     }
     Refresh();

@@ -124,9 +124,9 @@ public:
         timer.Enabled = m_in.ReadByte() != 0;
         // Type and scope are one byte in memory; only the low byte counts.
         Field("TimerType");
-        timer.TimerType = static_cast<std::uint8_t>(m_in.ReadInteger());
+        timer.TimerType = static_cast<TimerType>(static_cast<std::uint8_t>(m_in.ReadInteger()));
         Field("WindowScope");
-        timer.WindowScope = static_cast<std::uint8_t>(m_in.ReadInteger());
+        timer.WindowScope = static_cast<WindowScope>(static_cast<std::uint8_t>(m_in.ReadInteger()));
         Field("ActiveTime");
         timer.ActiveTime = m_in.ReadDouble();
         Field("BackgroundTime");

@@ -32,12 +32,12 @@ public:
         Field("TimerType");
         const std::int32_t type = m_in.ReadIntegerBE();
         if (type >= ttManual && type <= ttIdleTime) {
-            timer.TimerType = static_cast<std::uint8_t>(type);
+            timer.TimerType = static_cast<TimerType>(static_cast<std::uint8_t>(type));
         }
         Field("WindowScope");
         const std::int32_t scope = m_in.ReadIntegerBE();
         if (scope >= scMainOnly && scope <= scWithHidden) {
-            timer.WindowScope = static_cast<std::uint8_t>(scope);
+            timer.WindowScope = static_cast<WindowScope>(static_cast<std::uint8_t>(scope));
         }
         Field("ActiveTime");
         timer.ActiveTime = m_in.ReadSplitDoubleBE();

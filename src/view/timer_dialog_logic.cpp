@@ -105,12 +105,12 @@ void TimerDialogLogic::SelectSpecial(int index)
     }
 }
 
-std::uint8_t TimerDialogLogic::TimerType() const
+tally::TimerType TimerDialogLogic::TimerType() const
 {
     if (m_type == TypeChoice::Special) {
-        return static_cast<std::uint8_t>(ttTyping + m_specialIndex);
+        return static_cast<tally::TimerType>(ttTyping + m_specialIndex);
     }
-    return static_cast<std::uint8_t>(m_type);
+    return static_cast<tally::TimerType>(m_type);
 }
 
 void TimerDialogLogic::AddApplicationFile(const std::string& path, bool isExecutable)
@@ -123,7 +123,7 @@ void TimerDialogLogic::AddApplicationFile(const std::string& path, bool isExecut
     }
 }
 
-void TimerDialogLogic::AddCaption(const std::string& caption, std::uint8_t scope)
+void TimerDialogLogic::AddCaption(const std::string& caption, WindowScope scope)
 {
     m_identifiers.push_back(caption);
     if (!m_nameEdited) {

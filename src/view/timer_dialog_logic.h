@@ -67,7 +67,7 @@ public:
     // A press on any type button first keeps the list of the current type.
     void SelectType(TypeChoice type);
     void SelectSpecial(int index);
-    std::uint8_t TimerType() const;
+    tally::TimerType TimerType() const;
 
     bool IdentifiersVisible() const { return m_type == TypeChoice::Application || m_type == TypeChoice::Caption; }
     bool SpecialListVisible() const { return m_type == TypeChoice::Special; }
@@ -78,13 +78,13 @@ public:
     // executable (isExecutable decides), and names the timer either way.
     void AddApplicationFile(const std::string& path, bool isExecutable);
     // "Add" under Window caption with the picker's confirmed choice.
-    void AddCaption(const std::string& caption, std::uint8_t scope);
+    void AddCaption(const std::string& caption, WindowScope scope);
     void RemoveIdentifier(std::size_t index);
     void EditIdentifier(std::size_t index, const std::string& text);
 
     std::uint32_t Color() const { return m_color; }
     void SetColor(std::uint32_t color) { m_color = color; }
-    std::uint8_t Scope() const { return m_scope; }
+    WindowScope Scope() const { return m_scope; }
 
     // Confirmed new timer: appended to the list, switched on.
     TMyTimer& CreateTimer(TimeModel& model, TDateTime now, TBrisvaleLog& log) const;
@@ -102,7 +102,7 @@ private:
     std::vector<std::string> m_savedApplications;
     std::vector<std::string> m_savedCaptions;
     std::uint32_t m_color = 0;
-    std::uint8_t m_scope = 0;
+    WindowScope m_scope = scMainOnly;
 };
 
 // The file-name part of a path (after the last '/' or '\').

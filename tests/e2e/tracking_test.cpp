@@ -155,9 +155,9 @@ TEST_F(ProgramTest, HiddenProgramCountsWholePhasesBetweenSlowTicks)
 {
     {
         TimeModel model;
-        for (const std::uint8_t type : {ttManual, ttCaption, ttApplication}) {
+        for (const TimerType type : {ttManual, ttCaption, ttApplication}) {
             TMyTimer& timer = model.Timers.Create();
-            timer.Name = std::to_string(type);
+            timer.Name = std::to_string(static_cast<int>(type));
             timer.TimerType = type;
             timer.SetEnabled(true);
         }

@@ -61,7 +61,7 @@ protected:
         app->Window().show();
     }
 
-    TMyTimer& AddTimer(const std::string& name, std::uint8_t type = ttManual)
+    TMyTimer& AddTimer(const std::string& name, TimerType type = ttManual)
     {
         TMyTimer& t = app->Model().Timers.Create();
         t.Name = name;

@@ -66,12 +66,11 @@ TEST(Duration, OutOfRangeValuesSaturateInsteadOfWrapping)
 TEST(Duration, BackgroundTextOnlyForWindowTimers)
 {
     TMyTimer timer;
-    for (std::uint8_t type : {ttManual, ttTyping, ttInternet, ttWorkTime, ttIdleTime}) {
+    for (TimerType type : {ttManual, ttTyping, ttInternet, ttWorkTime, ttIdleTime}) {
         timer.TimerType = type;
         EXPECT_EQ(BackgroundText(timer, "1:00:00"), "...") << int(type);
     }
-    for (std::uint8_t type :
-         {std::uint8_t(ttApplication), std::uint8_t(ttCaption), std::uint8_t(7), std::uint8_t(255)}) {
+    for (TimerType type : {ttApplication, ttCaption, TimerType(7), TimerType(255)}) {
         timer.TimerType = type;
         EXPECT_EQ(BackgroundText(timer, "1:00:00"), "1:00:00") << int(type);
     }

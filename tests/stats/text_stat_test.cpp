@@ -53,7 +53,7 @@ protected:
 
     // `minutes` active and minutes/2 background on each of today and
     // yesterday; the totals are `hours` and `backHours`.
-    static TMyTimer Make(const std::string& name, std::uint8_t type, int minutes, int backHours)
+    static TMyTimer Make(const std::string& name, TimerType type, int minutes, int backHours)
     {
         TMyTimer timer;
         timer.Name = name;

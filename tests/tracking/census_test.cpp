@@ -111,7 +111,7 @@ TEST_F(CensusTest, SharedCensusGivesTheAnswersOfSeparateOnes)
     const std::vector<std::string> words = {"tally", "visible", "hidden", "dialog", "exe", "hdlg", "nocap"};
     for (const std::string& word : words) {
         for (std::uint8_t scope = 0; scope < 3; ++scope) {
-            AddTimer(ttCaption, {word}, scope);
+            AddTimer(ttCaption, {word}, static_cast<WindowScope>(scope));
         }
         AddTimer(ttApplication, {word});
     }

@@ -75,7 +75,7 @@ protected:
         engine.InstallKeyboardHook();
     }
 
-    TMyTimer& AddTimer(std::uint8_t type, std::vector<std::string> identifiers = {}, std::uint8_t scope = 0)
+    TMyTimer& AddTimer(TimerType type, std::vector<std::string> identifiers = {}, WindowScope scope = scMainOnly)
     {
         TMyTimer& timer = timers.Create();
         timer.TimerType = type;

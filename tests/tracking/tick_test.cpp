@@ -39,7 +39,7 @@ TEST_F(EngineTest, ClassifiesEveryTypeInForegroundIdleAndBackground)
 {
     struct Row
     {
-        std::uint8_t type;
+        TimerType type;
         const char* busy;   // target in the foreground, user not idle
         const char* idle;   // target in the foreground, user idle
         const char* behind; // another window in the foreground
@@ -56,7 +56,7 @@ TEST_F(EngineTest, ClassifiesEveryTypeInForegroundIdleAndBackground)
     };
     // One fresh timer of the type, one tick; "A" or "B" for the period that
     // opened, "-" for none, "s" when Suspended is set.
-    const auto classify = [&](std::uint8_t type, std::uint32_t idleSeconds, WindowHandle foreground) {
+    const auto classify = [&](TimerType type, std::uint32_t idleSeconds, WindowHandle foreground) {
         timers.Clear();
         TMyTimer& timer = AddTimer(type, {"report"});
         desktop.SetIdleSeconds(idleSeconds);
@@ -212,7 +212,7 @@ TEST_F(EngineTest, OneCensusPassPerTickWhateverTheTimers)
     desktop.SetForeground(104);
     for (int i = 0; i < 10; ++i) {
         AddTimer(ttApplication, {"app" + std::to_string(i)});
-        AddTimer(ttCaption, {"window " + std::to_string(i)}, static_cast<std::uint8_t>(i % 3));
+        AddTimer(ttCaption, {"window " + std::to_string(i)}, static_cast<WindowScope>(i % 3));
     }
     desktop.ResetCounters();
     Tick();

@@ -27,7 +27,7 @@ TEST(TimerRow, LinesFollowTypeAndTodayOption)
     timer.ActivePeriods.Add(now - 1.0, now - 1.0 + kOneHour);
     timer.BackgroundPeriods.Add(now - 1.0, now - 1.0 + kOneMinute);
 
-    for (std::uint8_t type : {ttApplication, ttCaption}) {
+    for (TimerType type : {ttApplication, ttCaption}) {
         timer.TimerType = type;
         TimerRowView today = MakeTimerRow(timer, {true, false}, now);
         EXPECT_EQ(today.ActiveText, "0:00:00");
@@ -37,7 +37,7 @@ TEST(TimerRow, LinesFollowTypeAndTodayOption)
         EXPECT_EQ(total.ActiveText, "2:00:00");
         EXPECT_EQ(total.BackgroundLine, "0:30:00");
     }
-    for (std::uint8_t type : {ttManual, ttTyping, ttInternet, ttWorkTime, ttIdleTime}) {
+    for (TimerType type : {ttManual, ttTyping, ttInternet, ttWorkTime, ttIdleTime}) {
         timer.TimerType = type;
         EXPECT_FALSE(MakeTimerRow(timer, {false, false}, now).BackgroundLine.has_value()) << int(type);
     }

@@ -69,7 +69,7 @@ TEST(TimerDialog, EachListTypeKeepsItsOwnIdentifiers)
     dialog.AddApplicationFile("/usr/bin/inkscape", true);
     dialog.SelectType(TypeChoice::Caption);
     EXPECT_TRUE(dialog.Identifiers().empty());
-    dialog.AddCaption("Inbox", 2);
+    dialog.AddCaption("Inbox", scWithHidden);
     EXPECT_EQ(dialog.Name(), "Inbox");
     EXPECT_EQ(dialog.Scope(), 2);
     dialog.SelectType(TypeChoice::Application);
@@ -121,7 +121,7 @@ TEST_F(TimerDialogResults, ConfirmedNewTimerTakesEveryChoice)
     TimerDialogLogic dialog(model.Timers.Count(), nameEdited);
     dialog.SetColor(0x00FF00);
     dialog.SelectType(TypeChoice::Caption);
-    dialog.AddCaption("Report", 1);
+    dialog.AddCaption("Report", scWithOwned);
     TMyTimer& t = dialog.CreateTimer(model, clock.Now(), log);
     EXPECT_EQ(model.Timers.Count(), 1u);
     EXPECT_EQ(t.Name, "Report");
