@@ -1,51 +1,8 @@
 #include "data_text.h"
 
-#include "model/datetime.h"
-
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 
 namespace tally::datatool {
-
-namespace {
-
-// 0001-01-01 and 9999-12-31 23:59:59.999 as TDateTime.
-constexpr double kFirstDay = -693593.0;
-constexpr double kLastDay = 2958466.0;
-
-} // namespace
-
-std::optional<std::string> IsoLocalTime(TDateTime t)
-{
-    if (!std::isfinite(t) || t <= kFirstDay - 1.0 || t >= kLastDay) {
-        return std::nullopt;
-    }
-    // The whole part is the day; the fraction, counted away from zero, the
-    // time of that day. Rounding up to midnight moves to the next day.
-    double day = std::trunc(t);
-    auto ms = std::llround(std::fabs(t - day) * kMsPerDay);
-    if (ms >= 86400000) {
-        ms -= 86400000;
-        day += t < 0 ? -1.0 : 1.0;
-    }
-    const CivilDate date = DecodeDate(day);
-    if (date.Year < 1 || date.Year > 9999) {
-        return std::nullopt;
-    }
-    char text[32];
-    std::snprintf(text,
-                  sizeof text,
-                  "%04d-%02d-%02dT%02d:%02d:%02d.%03d",
-                  date.Year,
-                  date.Month,
-                  date.Day,
-                  static_cast<int>(ms / 3600000),
-                  static_cast<int>(ms / 60000 % 60),
-                  static_cast<int>(ms / 1000 % 60),
-                  static_cast<int>(ms % 1000));
-    return std::string(text);
-}
 
 std::string MoneyText(Money money)
 {
@@ -66,31 +23,6 @@ std::string MoneyText(Money money)
         text += "." + digits;
     }
     return text;
-}
-
-std::string CsvField(std::string_view text)
-{
-    const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos
-                       || (!text.empty() && (text.front() == ' ' || text.back() == ' '));
-    if (!quote) {
-        return std::string(text);
-    }
-    std::string field = "\"";
-    for (const char c : text) {
-        if (c == '"') {
-            field += '"';
-        }
-        field += c;
-    }
-    return field + '"';
-}
-
-std::string SecondsText(double seconds)
-{
-    // Wide enough for the largest double in fixed notation.
-    char text[400];
-    const auto result = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3);
-    return result.ec == std::errc() ? std::string(text, result.ptr) : std::string();
 }
 
 std::string ColorHex(std::uint32_t color)

@@ -3,13 +3,18 @@
 
 #include "data_text.h"
 #include "model/datetime.h"
+#include "model/version.h"
 #include "platform/clock.h"
+#include "platform/system/system_clock.h"
+#include "report.h"
 #include "runlog/brisvale_log.h"
+#include "stats/day_figures.h"
+#include "stats/period_export.h"
 #include "storage/file_io.h"
 #include "storage/storage_error.h"
 
-#include <cmath>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 namespace tally::datatool {
@@ -95,39 +100,113 @@ Json ProjectJson(const TTimeProject& project)
     };
 }
 
-std::string ProjectName(const ProjectList& projects, std::int32_t id)
-{
-    const TTimeProject* project = projects.FindById(id);
-    return project != nullptr ? project->Name : std::string();
-}
+constexpr const char* kUsage
+    = "usage: tallyhour-data dump FILE\n"
+      "       tallyhour-data export FILE --csv\n"
+      "       tallyhour-data report FILE [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--project NAME] [--csv]\n"
+      "       tallyhour-data --help | --version\n"
+      "Reads a timers data file (current or older layout) and writes to standard output:\n"
+      "  dump    all of it as JSON\n"
+      "  export  one CSV row per work period\n"
+      "  report  per day and timer the active and the background time; a period counts\n"
+      "          whole on the day it started. --from and --to limit the days (local\n"
+      "          dates, both included), --project keeps that project's timers and adds\n"
+      "          its total of each day, --csv writes the rows\n"
+      "          date,timer,project,active_seconds,background_seconds\n"
+      "          (seconds rounded to the millisecond, always with three decimals).\n"
+      "The file is only read. Exit status: 0 done, 1 the file cannot be read,\n"
+      "2 wrong arguments, a date that does not exist or an unknown project.\n";
 
-void CsvRows(std::string& out,
-             const TMyTimer& timer,
-             const std::string& project,
-             const PeriodList& periods,
-             std::string_view kind)
+constexpr const char* kProgram = "tallyhour-data";
+
+// The command line, split into the command, its file and its options.
+struct CommandLine
 {
-    for (const TWorkPeriod& period : periods) {
-        out += CsvField(timer.Name);
-        out += ',';
-        out += CsvField(project);
-        out += ',';
-        out += kind;
-        out += ',';
-        out += IsoLocalTime(period.Start).value_or("");
-        out += ',';
-        out += IsoLocalTime(period.Stop).value_or("");
-        out += ',';
-        out += SecondsText(std::round((period.Stop - period.Start) * kMsPerDay) / 1000.0);
-        out += "\r\n";
+    std::vector<std::string> Plain;
+    bool Csv = false;
+    std::optional<std::string> From;
+    std::optional<std::string> To;
+    std::optional<std::string> Project;
+    // Set when the line cannot be understood.
+    std::string Error;
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args)
+{
+    CommandLine line;
+    for (std::size_t i = 0; i < args.size() && line.Error.empty(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--csv") {
+            line.Csv = true;
+            continue;
+        }
+        if (arg.size() < 2 || arg[0] != '-') {
+            line.Plain.push_back(arg);
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        std::optional<std::string>* target = name == "--from"      ? &line.From
+                                             : name == "--to"      ? &line.To
+                                             : name == "--project" ? &line.Project
+                                                                   : nullptr;
+        if (target == nullptr) {
+            line.Error = "unknown option: " + arg;
+        } else if (target->has_value()) {
+            line.Error = name + " given twice";
+        } else if (equals != std::string::npos) {
+            *target = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            *target = args[++i];
+        } else {
+            line.Error = name + " needs a value";
+        }
     }
+    return line;
 }
 
-constexpr const char* kUsage = "usage: tallyhour-data dump FILE\n"
-                               "       tallyhour-data export FILE --csv\n"
-                               "Reads a timers data file (current or older layout) and writes it to standard\n"
-                               "output: all of it as JSON (dump), or one CSV row per work period (export).\n"
-                               "The file is only read.\n";
+bool HasReportOptions(const CommandLine& line)
+{
+    return line.From || line.To || line.Project;
+}
+
+// The day a --from or --to names; an error on err otherwise.
+std::optional<std::int64_t> OptionDay(const char* name, const std::optional<std::string>& text, std::ostream& err)
+{
+    const std::optional<std::int64_t> day = ParseIsoDay(*text);
+    if (!day) {
+        err << kProgram << ": " << name << " " << *text << ": not a date of the form YYYY-MM-DD that exists\n";
+    }
+    return day;
+}
+
+int Report(
+    const DataFileContent& content, const CommandLine& line, DayRange range, std::ostream& out, std::ostream& err)
+{
+    const TimeModel& model = content.Model;
+    std::vector<const TMyTimer*> timers;
+    if (line.Project) {
+        // Names need not be unique: every project of the name counts.
+        std::vector<std::int32_t> ids;
+        for (std::size_t i = 0; i < model.Projects.Count(); ++i) {
+            if (model.Projects[i].Name == *line.Project) {
+                ids.push_back(model.Projects[i].Id);
+            }
+        }
+        if (ids.empty()) {
+            err << kProgram << ": " << content.Path << ": no project named \"" << *line.Project << "\"\n";
+            return 2;
+        }
+        timers = TimersOfProjects(model.Timers, ids);
+    } else {
+        for (const TMyTimer& timer : model.Timers) {
+            timers.push_back(&timer);
+        }
+    }
+    const std::vector<DayReportRow> rows = DayReport(timers, model.Projects, range, SystemClock().Read().Now);
+    out << (line.Csv ? ReportCsv(rows) : ReportText(rows, line.Project ? &*line.Project : nullptr));
+    return 0;
+}
 
 } // namespace
 
@@ -184,57 +263,80 @@ nlohmann::ordered_json DumpJson(const DataFileContent& content)
 
 std::string ExportCsv(const DataFileContent& content)
 {
-    std::string out = "timer,project,kind,start,stop,duration_seconds\r\n";
+    std::vector<const TMyTimer*> timers;
     for (const TMyTimer& timer : content.Model.Timers) {
-        const std::string project = ProjectName(content.Model.Projects, timer.ProjectId);
-        CsvRows(out, timer, project, timer.ActivePeriods, "active");
-        CsvRows(out, timer, project, timer.BackgroundPeriods, "background");
+        timers.push_back(&timer);
     }
-    return out;
+    return WorkPeriodsCsv(timers, content.Model.Projects);
 }
 
 int RunDataTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        out << kUsage;
-        return 0;
-    }
-    std::vector<std::string> plain;
-    bool csv = false;
     for (const std::string& arg : args) {
-        if (arg == "--csv") {
-            csv = true;
-        } else {
-            plain.push_back(arg);
+        if (arg == "--help" || arg == "-h") {
+            out << kUsage;
+            return 0;
+        }
+        if (arg == "--version") {
+            out << kProgram << ' ' << kProgramVersion << '\n';
+            return 0;
         }
     }
-    const bool dump = plain.size() == 2 && plain[0] == "dump" && !csv;
-    const bool exportCsv = plain.size() == 2 && plain[0] == "export" && csv;
-    if (!dump && !exportCsv) {
+    const CommandLine line = ParseCommandLine(args);
+    const std::string command = line.Plain.empty() ? std::string() : line.Plain[0];
+    const bool fileGiven = line.Plain.size() == 2;
+    const bool dump = fileGiven && command == "dump" && !line.Csv && !HasReportOptions(line);
+    const bool exportCsv = fileGiven && command == "export" && line.Csv && !HasReportOptions(line);
+    const bool report = fileGiven && command == "report";
+    if (!line.Error.empty() || (!dump && !exportCsv && !report)) {
+        if (!line.Error.empty()) {
+            err << kProgram << ": " << line.Error << '\n';
+        }
         err << kUsage;
         return 2;
     }
-    const std::string& path = plain[1];
+    DayRange range;
+    if (line.From) {
+        const auto day = OptionDay("--from", line.From, err);
+        if (!day) {
+            return 2;
+        }
+        range.From = *day;
+    }
+    if (line.To) {
+        const auto day = OptionDay("--to", line.To, err);
+        if (!day) {
+            return 2;
+        }
+        range.To = *day;
+    }
+    if (range.From > range.To) {
+        err << kProgram << ": --from " << *line.From << " is after --to " << *line.To << '\n';
+        return 2;
+    }
+    const std::string& path = line.Plain[1];
     try {
         std::error_code ec;
         if (!std::filesystem::exists(path, ec)) {
-            err << "tallyhour-data: " << path << ": no such file\n";
+            err << kProgram << ": " << path << ": no such file\n";
             return 1;
         }
         const DataFileContent content = ReadDataFileContent(path);
         if (dump) {
             // Texts are bytes; any that are not UTF-8 show as U+FFFD.
             out << DumpJson(content).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
-        } else {
+        } else if (exportCsv) {
             out << ExportCsv(content);
+        } else if (const int status = Report(content, line, range, out, err); status != 0) {
+            return status;
         }
         out.flush();
         if (!out) {
-            err << "tallyhour-data: cannot write the output\n";
+            err << kProgram << ": cannot write the output\n";
             return 1;
         }
     } catch (const std::exception& e) {
-        err << "tallyhour-data: " << path << ": not a readable data file: " << e.what() << '\n';
+        err << kProgram << ": " << path << ": not a readable data file: " << e.what() << '\n';
         return 1;
     }
     return 0;
