@@ -180,7 +180,8 @@ void Application::FormCreate()
                  [this] { return Now(); },
                  [this] { m_commands->PlayClick(); },
                  [this] { return m_shutDown; },
-                 [this](const std::string& error) { m_errors.ApplicationEvents1Exception(error); }});
+                 [this](const std::string& error) { m_errors.ApplicationEvents1Exception(error); },
+                 *m_env.Files});
     m_ticks->StatisticsStale = [this] { m_stat->TimersStopped(); };
 }
 

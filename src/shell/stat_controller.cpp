@@ -5,10 +5,15 @@
 #include "shell/projects_controller.h"
 #include "shell/time_log_window.h"
 #include "shell/timer_list_view.h"
+#include "stats/period_export.h"
 #include "stats/stat_window.h"
+#include "storage/file_io.h"
 #include "tracking/tracking_engine.h"
 
+#include <QDir>
 #include <QEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -39,6 +44,12 @@ StatController::StatController(StatEnv env, QObject* parent)
     , m_env(std::move(env))
 {
     Ask = [this](const QString& text) { return AskWithMessageBox(m_form, text); };
+    AskExportPath = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(
+            m_form, QStringLiteral("Export work periods"), suggested, QStringLiteral("CSV files (*.csv)"));
+    };
+    ExportFailed
+        = [this](const QString& text) { QMessageBox::warning(m_form, QStringLiteral("Export work periods"), text); };
     MainWindow* w = &m_env.Window;
     connect(w, &MainWindow::showHideStatRequested, this, [this] {
         // The action has written its log line.
@@ -225,6 +236,7 @@ void StatController::ConnectForm()
     }
     connect(f->actAddLogItem, &QAction::triggered, this, guarded([this] { actAddLogItemExecute(); }));
     connect(f->actDelLogItem, &QAction::triggered, this, guarded([this] { actDelLogItemExecute(); }));
+    connect(f->pExport, &QAction::triggered, this, guarded([this] { pExportClick(); }));
     connect(f->pClose, &QAction::triggered, this, guarded([this] { actShowHideStatExecute(); }));
     connect(f, &TFormStat::closeClicked, this, guarded([this] { Label14Click(); }));
     connect(f, &TFormStat::maximiseClicked, this, guarded([this] { Image1Click(); }));
@@ -492,6 +504,30 @@ void StatController::actDelLogItemExecute()
     }
     DeleteStatLogItems(LiveObject(), m_form->LogPage().SelectedPeriods());
     RefreshStat(false);
+}
+
+void StatController::pExportClick()
+{
+    m_env.Log.WriteLine(0, "pExportClick");
+    const StatObject object = LiveObject();
+    if (!m_form || std::holds_alternative<std::monostate>(object)) {
+        return;
+    }
+    const QString path = AskExportPath(QDir::home().filePath(QStringLiteral("work-periods.csv")));
+    if (path.isEmpty() || m_env.ShutDown() || !m_form) {
+        return;
+    }
+    const std::vector<TMyTimer*> selected = m_env.Window.List().SelectedTimers();
+    const std::string csv = ExportStatPeriods(LiveObject(), selected, m_env.Model, m_dates.StatDate, m_dates.StatEnd);
+    try {
+        // Through a temporary file: a failed write leaves no half file.
+        WriteFileAtomically(m_env.Files,
+                            QFile::encodeName(path).toStdString(),
+                            {reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()});
+    } catch (const std::exception& e) {
+        m_env.Log.WriteLine(0, "pExportClick failed");
+        ExportFailed(QStringLiteral("The work periods could not be written: %1").arg(QString::fromStdString(e.what())));
+    }
 }
 
 } // namespace tally

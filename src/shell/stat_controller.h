@@ -15,6 +15,7 @@
 
 namespace tally {
 
+class FileSystem;
 class MainWindow;
 class ProjectsController;
 class SettingsStore;
@@ -36,6 +37,8 @@ struct StatEnv
     // True once the orderly shutdown has begun: the lists may be gone.
     std::function<bool()> ShutDown;
     std::function<void(const std::string&)> ReportError;
+    // Where "Export work periods..." writes.
+    FileSystem& Files;
 };
 
 // The statistics window's life and commands: "Show statistic" creates and
@@ -71,12 +74,18 @@ public:
     void Label14Click();
     void actAddLogItemExecute();
     void actDelLogItemExecute();
+    // "Export work periods...": the shown object's periods of the shown days as CSV.
+    void pExportClick();
 
     // A Yes/No question; "None" when it was closed without an answer.
     enum class Answer { Yes, No, None };
     std::function<Answer(const QString& text)> Ask;
     // Called with the set-time dialog before it opens (tests drive it).
     std::function<void(TFormSetTime&)> DialogOpening;
+    // The file the export goes to, suggested name given; empty when cancelled.
+    std::function<QString(const QString& suggested)> AskExportPath;
+    // Tells the user that the export failed.
+    std::function<void(const QString& text)> ExportFailed;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -353,6 +353,7 @@ TFormStat::TFormStat(QWidget* parent)
     m_PopupMenu1->addAction(actDelLogItem);
     m_N2 = m_PopupMenu1->addSeparator();
     pPrint = m_PopupMenu1->addAction(QStringLiteral("Print"));
+    pExport = m_PopupMenu1->addAction(QStringLiteral("Export work periods..."));
     m_PopupMenu1->addSeparator();
     pClose = m_PopupMenu1->addAction(QStringLiteral("Close statistic"));
 

@@ -94,6 +94,7 @@ public:
     QAction* pMin;
     QAction* pHour;
     QAction* pPrint;
+    QAction* pExport;
     QAction* pClose;
 
 signals:

@@ -21,6 +21,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <filesystem>
+
 #include "gui_fixture.h"
 
 #include <gtest/gtest.h>
@@ -234,6 +236,48 @@ TEST_F(StatTest, TextPageSumsTheSelectionAndFollowsStopsEditsAndDeletes)
     emit app->Window().deleteConfirmed({&manual});
     EXPECT_EQ(Form().Caption().text(), QStringLiteral("  Work time statistic"));
     EXPECT_EQ(Text(page.lbtotalAct), QStringLiteral("..."));
+}
+
+TEST_F(StatTest, ExportWritesTheShownPeriodsOrTellsWhyNot)
+{
+    TMyTimer& first = AddTimer("Write");
+    TMyTimer& second = AddTimer("Read");
+    Worked(first, 9, 10);
+    Worked(second, 11, 11.5);
+    app->Window().Draw();
+    Select({0, 1});
+    Stat().actShowHideStatExecute();
+
+    test::TempDir folder;
+    QString suggested;
+    QString answer;
+    std::vector<QString> failures;
+    Stat().AskExportPath = [&](const QString& name) {
+        suggested = name;
+        return answer;
+    };
+    Stat().ExportFailed = [&](const QString& text) { failures.push_back(text); };
+
+    // Cancelled: nothing written.
+    Form().pExport->trigger();
+    EXPECT_TRUE(suggested.endsWith(QStringLiteral("/work-periods.csv")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 0);
+
+    answer = QString::fromStdString(folder.File("periods.csv"));
+    Form().pExport->trigger();
+    const std::string csv = test::ReadFile(folder.File("periods.csv"));
+    EXPECT_EQ(csv,
+              "timer,project,kind,start,stop,duration_seconds\r\n"
+              "Write,,active,2026-07-01T09:00:00.000,2026-07-01T10:00:00.000,3600.000\r\n"
+              "Read,,active,2026-07-01T11:00:00.000,2026-07-01T11:30:00.000,1800.000\r\n");
+
+    // A folder that is not there: the user is told, and nothing is left.
+    answer = QString::fromStdString(folder.File("missing/periods.csv"));
+    Form().pExport->trigger();
+    ASSERT_EQ(failures.size(), 1U);
+    EXPECT_TRUE(failures[0].startsWith(QStringLiteral("The work periods could not be written: ")))
+        << failures[0].toStdString();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
 }
 
 TEST_F(StatTest, LogPageAddsAndDeletesPeriodsOfTheFirstSelectedTimer)
