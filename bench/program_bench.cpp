@@ -81,6 +81,8 @@ struct Folder
         fs::permissions(Path / "run", fs::perms::owner_all);
         fs::copy_file(g_program, Path / "tallyhour-zide");
         fs::copy_file(TALLY_REFERENCE_PROGRAM, Path / "bare-tray");
+        // The program keeps its data beside it, as a portable copy does.
+        std::ofstream(Path / "portable");
     }
     ~Folder()
     {
@@ -157,6 +159,7 @@ std::vector<std::string> Environment(const Folder& folder, const XRig& rig)
     return {"DISPLAY=" + rig.Display(),
             "QT_QPA_PLATFORM=xcb",
             "TALLYHOUR_DATA_DIR=",
+            "XDG_DATA_HOME=" + (folder.Path / "share").string(),
             "XDG_CONFIG_HOME=" + (folder.Path / "config").string(),
             "XDG_RUNTIME_DIR=" + (folder.Path / "run").string(),
             "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (folder.Path / "no-bus").string(),

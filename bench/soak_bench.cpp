@@ -48,6 +48,8 @@ struct Folder
         fs::create_directories(Path / "run");
         fs::permissions(Path / "run", fs::perms::owner_all);
         fs::copy_file(program, Path / "tallyhour-zide");
+        // The program keeps its data beside it, as a portable copy does.
+        std::ofstream(Path / "portable");
     }
     ~Folder()
     {
@@ -63,6 +65,7 @@ std::vector<std::string> Environment(const Folder& folder, const XRig& rig)
     return {"DISPLAY=" + rig.Display(),
             "QT_QPA_PLATFORM=xcb",
             "TALLYHOUR_DATA_DIR=",
+            "XDG_DATA_HOME=" + (folder.Path / "share").string(),
             "XDG_CONFIG_HOME=" + (folder.Path / "config").string(),
             "XDG_RUNTIME_DIR=" + (folder.Path / "run").string(),
             "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (folder.Path / "no-bus").string(),

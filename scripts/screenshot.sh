@@ -65,8 +65,10 @@ trayer --edge top --align right --widthtype request --height 24 --SetDockType tr
 pids+=($!)
 wait_for sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" && xwininfo -root -tree | grep -q "\"panel\""'
 
-# The program in a folder of its own, which is then its data folder.
+# The program in a folder of its own, which a portable marker makes its data
+# folder; nothing reaches the real home.
 cp build/src/shell/tallyhour-zide "$work/"
+: >"$work/portable"
 cp build/tests/x11/rig/tally-test-window "$work/editor"
 build/tests/e2e/tally-sample-data "$work" editor
 mkdir -m 700 "$work/run"
@@ -79,7 +81,8 @@ mkfifo "$work/editor-input"
 pids+=($!)
 exec 4>"$work/editor-input"
 
-env QT_QPA_PLATFORM=xcb TALLYHOUR_DATA_DIR= XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+env QT_QPA_PLATFORM=xcb TALLYHOUR_DATA_DIR= XDG_DATA_HOME="$work/share" XDG_CONFIG_HOME="$work/config" \
+    XDG_RUNTIME_DIR="$work/run" \
     DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" TALLYHOUR_PROBE_URL=http://127.0.0.1:9/ \
     "$work/tallyhour-zide" >/dev/null 2>&1 &
 pids+=($!)

@@ -1,5 +1,6 @@
 // tallyhour-windows: shows what the tracker sees of the X11 desktop.
 
+#include "model/version.h"
 #include "platform/x11/x11_desktop.h"
 
 #ifdef TALLY_HAVE_LOGIND
@@ -11,6 +12,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -31,8 +33,18 @@ int Usage(std::ostream& out, int code)
     out << "Usage: tallyhour-windows [--display NAME]\n"
            "Prints the foreground window, every top-level window (top of the Z order first)\n"
            "with its handle, state, owner, caption, process id and executable name, then the\n"
-           "idle seconds and the lock state.\n";
+           "idle seconds and the lock state.\n"
+           "\n"
+           "  --display NAME   the X display to look at (default: $DISPLAY)\n"
+           "  -h, --help       print this help and end\n"
+           "      --version    print the version and end\n";
     return code;
+}
+
+int Refuse(const std::string& problem)
+{
+    std::cerr << "tallyhour-windows: " << problem << "\n";
+    return Usage(std::cerr, 2);
 }
 
 } // namespace
@@ -42,13 +54,24 @@ int main(int argc, char** argv)
     std::string display;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--display" && i + 1 < argc) {
-            display = argv[++i];
-        } else if (arg == "--help" || arg == "-h") {
+        if (arg == "--help" || arg == "-h") {
             return Usage(std::cout, 0);
+        }
+        if (arg == "--version") {
+            std::cout << "tallyhour-windows " << tally::kProgramVersion << "\n";
+            return 0;
+        }
+        if (arg == "--display") {
+            if (i + 1 >= argc) {
+                return Refuse("option '--display' needs a value");
+            }
+            display = argv[++i];
+        } else if (arg.starts_with("--display=")) {
+            display = arg.substr(std::string_view("--display=").size());
+        } else if (arg.starts_with("-")) {
+            return Refuse("unknown option '" + arg + "'");
         } else {
-            std::cerr << "tallyhour-windows: unknown argument " << arg << "\n";
-            return Usage(std::cerr, 2);
+            return Refuse("unexpected argument '" + arg + "'");
         }
     }
 

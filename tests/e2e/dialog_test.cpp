@@ -51,6 +51,7 @@ protected:
         options.Environment = {"DISPLAY=" + rig->Display(),
                                "QT_QPA_PLATFORM=xcb",
                                "TALLYHOUR_DATA_DIR=" + dir.Path().string(),
+                               "XDG_DATA_HOME=" + (dir.Path() / "share").string(),
                                "XDG_CONFIG_HOME=" + (dir.Path() / "config").string(),
                                "XDG_RUNTIME_DIR=" + (dir.Path() / "run").string(),
                                // No probe leaves the machine.

@@ -23,9 +23,10 @@ namespace tally::test {
 using namespace std::chrono_literals;
 
 // The program copied into a temporary folder, which is also its data folder
-// (a writable program folder holds the data), started on a private display
-// with a window manager and a notification-area host. Settings, lock and
-// autostart folders live in the temporary folder too.
+// (a portable marker beside it says so), started on a private display with a
+// window manager and a notification-area host. Settings, lock, autostart and
+// per-user data folders live in the temporary folder too, so that nothing a
+// test does reaches the real home.
 class ProgramTest : public ::testing::Test
 {
 protected:
@@ -41,6 +42,7 @@ protected:
         std::filesystem::create_directories(dir.Path() / "run");
         std::filesystem::permissions(dir.Path() / "run", std::filesystem::perms::owner_all);
         std::filesystem::copy_file(TALLY_PROGRAM, Program());
+        WriteFile(dir.File("portable"), "");
         WriteSettings("");
     }
 
@@ -63,6 +65,7 @@ protected:
                 "QT_QPA_PLATFORM=xcb",
                 // The data folder is the program's own.
                 "TALLYHOUR_DATA_DIR=",
+                "XDG_DATA_HOME=" + (dir.Path() / "share").string(),
                 "XDG_CONFIG_HOME=" + (dir.Path() / "config").string(),
                 "XDG_RUNTIME_DIR=" + (dir.Path() / "run").string(),
                 // No session bus: the tray icon docks into the X tray host.

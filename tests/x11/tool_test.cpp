@@ -1,3 +1,4 @@
+#include "model/version.h"
 #include "x11_fixture.h"
 
 #ifdef TALLY_WINDOWS_TOOL
@@ -43,6 +44,45 @@ TEST_F(X11Test, WindowsToolPrintsTheDesktop)
 
     RunTool({"--display", ":4711"}, status);
     EXPECT_EQ(status, 1);
+}
+
+TEST(WindowsTool, HelpAndVersionAnswerOnStdoutOthersAreRefusedWithTheUsage)
+{
+    const std::string usage = "Usage: tallyhour-windows [--display NAME]\n";
+    struct Case
+    {
+        std::vector<std::string> Args;
+        int Status;
+        std::string Out;     // the start of the output
+        std::string Problem; // the first line of the error output, then the usage
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, usage, ""},
+        {{"-h"}, 0, usage, ""},
+        {{"--display", ":1", "--version"}, 0, "tallyhour-windows " + std::string(kProgramVersion) + "\n", ""},
+        {{"--bogus"}, 2, "", "unknown option '--bogus'"},
+        {{"--display"}, 2, "", "option '--display' needs a value"},
+        {{":1"}, 2, "", "unexpected argument ':1'"},
+        {{"--bogus", "--help"}, 2, "", "unknown option '--bogus'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Args));
+        std::vector<std::string> argv {TALLY_WINDOWS_TOOL};
+        argv.insert(argv.end(), c.Args.begin(), c.Args.end());
+        // No display: none of these may need one.
+        const ProgramOutput run = RunCapturing(argv, {"DISPLAY="});
+        EXPECT_EQ(run.Status, c.Status);
+        if (c.Status == 0) {
+            EXPECT_TRUE(run.Out.starts_with(c.Out)) << run.Out;
+            EXPECT_EQ(run.Err, "");
+        } else {
+            EXPECT_EQ(run.Out, "");
+            EXPECT_TRUE(run.Err.starts_with("tallyhour-windows: " + c.Problem + "\n" + usage)) << run.Err;
+        }
+    }
+    // The version line is all there is.
+    EXPECT_EQ(RunCapturing({TALLY_WINDOWS_TOOL, "--version"}, {"DISPLAY="}).Out,
+              "tallyhour-windows " + std::string(kProgramVersion) + "\n");
 }
 
 } // namespace

@@ -1,10 +1,7 @@
 #include "platform/system/data_dir.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <system_error>
 
 namespace tally {
@@ -27,27 +24,33 @@ std::string ProgramFilePath()
     return text;
 }
 
-bool FolderWritable(const fs::path& folder)
+bool IsPortableFolder(const fs::path& programFolder)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const auto probe
-            = folder / (".tallyhour-write-test-" + std::to_string(getpid()) + "-" + std::to_string(attempt));
-        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            ::close(fd);
-            ::unlink(probe.c_str());
+    if (programFolder.empty()) {
+        return false;
+    }
+    for (const char* name : {"timers.dat", "tallyhourlite.ini", kPortableMarker}) {
+        // Any kind of entry counts: a damaged or unreadable data file must
+        // be reported where it lies, not hidden by an empty list elsewhere.
+        std::error_code error;
+        if (fs::symlink_status(programFolder / name, error).type() != fs::file_type::not_found && !error) {
             return true;
-        }
-        if (errno != EEXIST) {
-            return false;
         }
     }
     return false;
 }
 
-std::string ChooseInstallPath(const fs::path& programFolder, const UserDirs& dirs)
+std::string ChooseInstallPath(const fs::path& programFolder, const UserDirs& dirs, std::string_view dataDirOverride)
 {
-    if (!programFolder.empty() && FolderWritable(programFolder)) {
+    if (!dataDirOverride.empty()) {
+        std::error_code error;
+        fs::path chosen = fs::absolute(fs::path(dataDirOverride), error);
+        if (error) {
+            chosen = fs::path(dataDirOverride);
+        }
+        return (chosen / "").string();
+    }
+    if (IsPortableFolder(programFolder)) {
         return (programFolder / "").string();
     }
     const fs::path data = dirs.DataHome / kDataFolderName;

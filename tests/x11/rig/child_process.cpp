@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,10 +81,14 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Options& 
         dup2(options.PipeStdin ? in[0] : devNull, STDIN_FILENO);
         if (options.PipeStdout) {
             dup2(out[1], STDOUT_FILENO);
+        } else if (options.StdoutFd >= 0) {
+            dup2(options.StdoutFd, STDOUT_FILENO);
         } else if (options.Quiet) {
             dup2(devNull, STDOUT_FILENO);
         }
-        if (options.Quiet) {
+        if (options.StderrFd >= 0) {
+            dup2(options.StderrFd, STDERR_FILENO);
+        } else if (options.Quiet) {
             dup2(devNull, STDERR_FILENO);
         }
         const unsigned firstToClose = options.PassFd >= 0 ? 4 : 3;
@@ -209,6 +214,51 @@ int RunProgram(const std::vector<std::string>& argv,
     }
     child.Stop();
     return -1;
+}
+
+namespace {
+
+std::string ReadAll(int fd)
+{
+    std::string text;
+    char chunk[4096];
+    for (off_t at = 0;;) {
+        const ssize_t n = pread(fd, chunk, sizeof chunk, at);
+        if (n <= 0) {
+            return text;
+        }
+        text.append(chunk, static_cast<std::size_t>(n));
+        at += n;
+    }
+}
+
+} // namespace
+
+ProgramOutput RunCapturing(const std::vector<std::string>& argv,
+                           const std::vector<std::string>& environment,
+                           std::chrono::milliseconds timeout)
+{
+    // Files in memory, not pipes: a program that writes much to both
+    // cannot block on the one nobody reads yet.
+    const int out = memfd_create("stdout", MFD_CLOEXEC);
+    const int err = memfd_create("stderr", MFD_CLOEXEC);
+    if (out < 0 || err < 0) {
+        throw std::runtime_error(std::string("memfd_create failed: ") + std::strerror(errno));
+    }
+    ProgramOutput result;
+    {
+        ChildProcess::Options options;
+        options.Environment = environment;
+        options.StdoutFd = out;
+        options.StderrFd = err;
+        ChildProcess child(argv, options);
+        result.Status = child.Wait(timeout).value_or(-1);
+    }
+    result.Out = ReadAll(out);
+    result.Err = ReadAll(err);
+    close(out);
+    close(err);
+    return result;
 }
 
 } // namespace tally::test

@@ -19,6 +19,8 @@ public:
         bool PipeStdout = false;
         bool Quiet = false; // output (other than a piped stdout) goes to /dev/null
         int PassFd = -1;    // handed to the program as descriptor 3
+        int StdoutFd = -1;  // the program's output goes here (unless piped)
+        int StderrFd = -1;  // the program's error output goes here
     };
 
     // Throws std::runtime_error when the program cannot be started.
@@ -54,5 +56,18 @@ private:
 int RunProgram(const std::vector<std::string>& argv,
                const std::vector<std::string>& environment,
                std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+struct ProgramOutput
+{
+    int Status = -1; // as RunProgram gives it
+    std::string Out;
+    std::string Err;
+};
+
+// Runs a program to its end (killed after the timeout) with its output and
+// error output kept apart.
+ProgramOutput RunCapturing(const std::vector<std::string>& argv,
+                           const std::vector<std::string>& environment,
+                           std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 } // namespace tally::test
