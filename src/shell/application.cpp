@@ -16,17 +16,15 @@
 #include "shell/timer_commands.h"
 #include "shell/timer_list_view.h"
 #include "shell/tray.h"
+#include "shell/window_commands.h"
 #include "storage/storage_error.h"
-#include "view/help_file.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <QUrl>
 
 #include <cstdio>
 #include <filesystem>
@@ -153,6 +151,18 @@ void Application::FormCreate()
     m_ticks = std::make_unique<TickDriver>(*m_engine, *m_inet, *m_data, *m_window, *m_hints, m_errors);
     m_commands = std::make_unique<TimerCommands>(
         m_model, m_log, *m_engine, *m_data, *m_window, *m_hints, m_errors, *m_env.Desk, *m_env.SysClock, m_shutDown);
+    m_windowCommands = std::make_unique<WindowCommands>(WindowCommands::Env {*m_window,
+                                                                             m_log,
+                                                                             m_state,
+                                                                             *m_hints,
+                                                                             *m_ticks,
+                                                                             *m_commands,
+                                                                             *m_env.Settings,
+                                                                             *m_env.AutoRun,
+                                                                             m_errors,
+                                                                             m_env.ProgramFile,
+                                                                             m_env.InstallPath,
+                                                                             m_shutDown});
     m_tray = std::make_unique<TrayIcon>(*m_window, m_log);
     m_data->SetOnClear([this] { m_window->List().SetTimers({}); });
     ConnectWindow();
@@ -241,7 +251,7 @@ void Application::Init()
     m_tray->show();
     if (m_options.FirstLaunch) {
         m_log.WriteLine(0, "FirstLaunch");
-        actOpenExecute();
+        m_windowCommands->actOpenExecute();
     }
     if (m_options.ProjectsVisible) {
         m_log.WriteLine(0, "ProjectsVisible");
@@ -285,74 +295,14 @@ void Application::ConnectWindow()
 {
     m_engine->MainWindow = m_window->winId();
     m_commands->Connect();
+    m_windowCommands->Connect();
+    m_hints->Connect();
 
     MainWindow* w = m_window.get();
-    connect(w, &MainWindow::openRequested, this, &Application::actOpenExecute);
     connect(w, &MainWindow::exitRequested, this, [this] { EndProgram(); });
     // A window-manager close ends the program as "Exit" does, without the
     // question of the skin's close button.
     connect(w, &MainWindow::closedByWindowManager, this, [this] { EndProgram(); });
-    connect(w, &MainWindow::optionToggled, this, &Application::OnOptionToggled);
-    connect(w, &MainWindow::minimised, this, [this] {
-        m_state.MainWindowShown = false;
-        m_hints->HideHint();
-        m_hints->UpdateHintTimer();
-    });
-    m_hints->Connect();
-
-    // Satellite windows: each is made on its first request and shown again
-    // on the next.
-    connect(w, &MainWindow::aboutRequested, this, &Application::ShowAbout);
-    connect(w, &MainWindow::helpRequested, this, [this] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(HelpFile(ProgramFolder()))));
-    });
-    connect(w, &MainWindow::homePageRequested, this, [] {
-        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
-    });
-    connect(w, &MainWindow::sendCommentsRequested, this, [] {
-        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kFeedbackMail)));
-    });
-}
-
-void Application::ShowAbout()
-{
-    if (!m_about) {
-        m_about = new TFormAbout(QString::fromLatin1(kProgramVersion));
-    }
-    m_about->show();
-    m_about->raise();
-}
-
-std::string Application::ProgramFolder() const
-{
-    const std::filesystem::path program(m_env.ProgramFile);
-    return program.has_parent_path() ? program.parent_path().string() : m_env.InstallPath;
-}
-
-void Application::actOpenExecute()
-{
-    m_log.WriteLine(0, "actOpenExecute->");
-    m_state.MainWindowShown = true;
-    m_window->MainWindowShown = true;
-    m_window->setWindowState(Qt::WindowNoState);
-    m_window->CentreOnFirstShow();
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
-    m_hints->UpdateHintTimer();
-    // The pacing may have come to rest while hidden; its next firing brings
-    // the tick back to every second.
-    if (!m_shutDown) {
-        m_ticks->WakePacing();
-    }
-    // The sound system is reached only once the window is open (a session
-    // spent in the tray never needs it); ready before the first click.
-    m_commands->PrepareClickSound();
-}
-
-void Application::OnOptionToggled(MenuOption item, bool checked)
-{
-    m_errors.Guarded([&] { OptionClicked(item, checked, *m_env.Settings, m_log, *m_env.AutoRun); });
 }
 
 void Application::SafeSaveReported()

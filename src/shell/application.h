@@ -11,7 +11,6 @@
 #include "tracking/tracking_state.h"
 
 #include <QObject>
-#include <QPointer>
 
 #include <memory>
 #include <string>
@@ -34,11 +33,11 @@ class SystemProxy;
 class BackgroundThreads;
 class HttpGetter;
 class HintPlacer;
-class TFormAbout;
 class TFormHint;
 class TickDriver;
 class TimerCommands;
 class TrayIcon;
+class WindowCommands;
 
 // What the program runs on: the platform pieces, chosen by main.
 struct AppEnvironment
@@ -61,7 +60,7 @@ struct AppEnvironment
 
 // The program's life: start-up and the orderly shutdown. Owns the model, the
 // run log, the windows and the shell's parts (the tick's driver, the hint's
-// placer, the timer commands, the error reporter).
+// placer, the timer and window commands, the error reporter).
 class Application : public QObject
 {
     Q_OBJECT
@@ -115,13 +114,7 @@ private:
     void StartupFailure(const QString& text);
     void CloseOpenDialogs();
     void ConnectWindow();
-    // Windows beside the main one, made on first use and gone at shutdown.
-    void ShowAbout();
     void WatchDescriptors();
-    void actOpenExecute();
-    // Where the program file lies (the manual is installed beside it).
-    std::string ProgramFolder() const;
-    void OnOptionToggled(MenuOption item, bool checked);
     void SafeSaveReported();
     TDateTime Now() const;
     SessionWatcher& Session();
@@ -140,13 +133,12 @@ private:
     std::unique_ptr<HintPlacer> m_hints;
     std::unique_ptr<TickDriver> m_ticks;
     std::unique_ptr<TimerCommands> m_commands;
+    std::unique_ptr<WindowCommands> m_windowCommands;
     // Projects window: after the main window, so it goes first.
     std::unique_ptr<ProjectsController> m_projects;
     // Statistics window: after the projects window, whose hooks it sets.
     std::unique_ptr<StatController> m_stat;
     std::unique_ptr<TrayIcon> m_tray;
-    // Satellite windows.
-    QPointer<TFormAbout> m_about;
     std::vector<QSocketNotifier*> m_notifiers;
     // Read by the parts: once set, no dialog's caller touches the lists.
     bool m_shutDown = false;
