@@ -1,6 +1,8 @@
 #include "model/datetime.h"
 #include "model/run_log_sink.h"
 #include "model/timer.h"
+#include "model/timer_list.h"
+#include "stats/histogram.h"
 #include "stats/stat_dates.h"
 #include "stats/text_stat.h"
 
@@ -25,7 +27,7 @@ const TDateTime kNow = EncodeDateTime(2026, 6, 10, 15, 30, 0);
 // periods (two thirds active) of 30 s every minute, ending today.
 struct Selection
 {
-    std::vector<std::unique_ptr<TMyTimer>> Owned;
+    TimerList Owned;
     std::vector<TMyTimer*> Timers;
 
     Selection()
@@ -42,7 +44,7 @@ struct Selection
             timer->ActiveStart = kNow - 5 * kOneMinute;
             timer->ActiveLast = kNow;
             Timers.push_back(timer.get());
-            Owned.push_back(std::move(timer));
+            Owned.Add(std::move(timer));
         }
     }
 };
@@ -107,6 +109,73 @@ void BM_TextStatFirstRefresh(benchmark::State& state)
     }
 }
 BENCHMARK(BM_TextStatFirstRefresh)->Unit(benchmark::kMillisecond);
+
+// Drops a timer's kept day sums the way a log edit does (remove a record,
+// put it back), so the next query walks its periods once.
+void DropDaySums(TMyTimer& timer)
+{
+    for (PeriodList* list : {&timer.ActivePeriods, &timer.BackgroundPeriods}) {
+        const TWorkPeriod last = list->Last();
+        list->Remove(list->Last());
+        list->Add(last.Start, last.Stop);
+    }
+}
+
+// The histogram's rebuild (FillChart) for one timer, state.range(0) 1, or
+// for a project of all 20 timers; state.range(1) 1 drops the kept day sums
+// first, as after loading or a log edit.
+void BM_HistogramRebuild(benchmark::State& state)
+{
+    Selection& s = Shared();
+    const bool project = state.range(0) == 20;
+    const bool cold = state.range(1) != 0;
+    NullLog log;
+    TTimeProject garden;
+    garden.Id = 7;
+    std::vector<TMyTimer*> one {s.Timers.front()};
+    for (TMyTimer* timer : s.Timers) {
+        timer->ProjectId = garden.Id;
+    }
+    const StatObject object = project ? StatObject(&garden) : StatObject(s.Timers.front());
+    const StatSelection selection {project ? std::span<TMyTimer* const>() : std::span<TMyTimer* const>(one),
+                                   s.Timers,
+                                   project ? &garden : nullptr};
+    HistogramChart chart;
+    for (auto _ : state) {
+        if (cold) {
+            state.PauseTiming();
+            for (TMyTimer* timer : project ? s.Timers : one) {
+                DropDaySums(*timer);
+            }
+            state.ResumeTiming();
+        }
+        FillChart(chart, object, selection, s.Owned, {}, kNow, DefaultResolveColor, log);
+        benchmark::DoNotOptimize(chart);
+    }
+}
+BENCHMARK(BM_HistogramRebuild)->Args({1, 0})->Args({1, 1})->Args({20, 0})->Args({20, 1})->Unit(benchmark::kMillisecond);
+
+// The per-day walk the rebuild replaces: 368 walks over every active period.
+void BM_HistogramNaiveDayWalk(benchmark::State& state)
+{
+    const TMyTimer& timer = *Shared().Timers.front();
+    const std::int64_t today = DayOf(kNow);
+    for (auto _ : state) {
+        std::vector<TDateTime> days(kHistogramDays, 0.0);
+        for (int i = 0; i < kHistogramDays; ++i) {
+            const std::int64_t day = today - kDatePositionMax + i;
+            TDateTime sum = 0.0;
+            for (const TWorkPeriod& period : timer.ActivePeriods) {
+                if (DayOf(period.Start) == day) {
+                    sum += period.Stop - period.Start;
+                }
+            }
+            days[static_cast<std::size_t>(i)] = sum;
+        }
+        benchmark::DoNotOptimize(days);
+    }
+}
+BENCHMARK(BM_HistogramNaiveDayWalk)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 } // namespace tally

@@ -66,9 +66,10 @@ TALLY_DBUS_PACKAGES=(
     libsystemd-dev dbus dbus-daemon python3-dbusmock systemd
 )
 
-# The Qt application shell and its offscreen tests.
+# The Qt application shell and its offscreen tests. The charts package needs the OpenGL
+# development files without depending on them; pdftoppm reads the histogram's printout.
 TALLY_GUI_PACKAGES=(
-    qt6-base-dev qt6-multimedia-dev libgl-dev
+    qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libgl-dev poppler-utils
 )
 
 # Drawing the pictures and the click sound (assets/make_assets.py, assets/check_assets.sh).

@@ -2,15 +2,17 @@
 # Takes the README's picture of the program: the real program on a private
 # Xvfb with openbox and a tray host, a few sample timers, the main window
 # open, and the window's cut-out corners made transparent; then the
-# statistics window opened with the main window's button, beside it.
+# statistics window opened with the main window's button, beside it; then
+# its histogram page over the last week, with two timers picked.
 #
-#   scripts/screenshot.sh [OUTPUT [STATISTICS]]
-#   (defaults docs/screenshot.png and docs/statistics.png)
+#   scripts/screenshot.sh [OUTPUT [STATISTICS [HISTOGRAM]]]
+#   (defaults docs/screenshot.png, docs/statistics.png and docs/histogram.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 output=${1:-docs/screenshot.png}
 statistics=${2:-docs/statistics.png}
+histogram=${3:-docs/histogram.png}
 case "$output" in
     /*) ;;
     *) output="$root/$output" ;;
@@ -18,6 +20,10 @@ esac
 case "$statistics" in
     /*) ;;
     *) statistics="$root/$statistics" ;;
+esac
+case "$histogram" in
+    /*) ;;
+    *) histogram="$root/$histogram" ;;
 esac
 source scripts/deps.sh
 tally_install_packages "${TALLY_BUILD_PACKAGES[@]}" "${TALLY_X11_PACKAGES[@]}" "${TALLY_DBUS_PACKAGES[@]}" \
@@ -70,7 +76,7 @@ wait_for sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" && xw
 cp build/src/shell/tallyhour-zide "$work/"
 : >"$work/portable"
 cp build/tests/x11/rig/tally-test-window "$work/editor"
-build/tests/e2e/tally-sample-data "$work" editor
+build/tests/e2e/tally-sample-data "$work" editor --history
 mkdir -m 700 "$work/run"
 printf '[main]\nFirstLaunch=1\nSplashOn=0\nAutoRun=0\nSoundOn=0\n[view]\nShowColor=1\nShowTodayTime=1\n' \
     >"$work/tallyhourlite.ini"
@@ -122,3 +128,22 @@ import -window root -crop "$((465 + 350))x329+${mx}+${my}" +repage "$work/both.p
 mkdir -p "$(dirname "$statistics")"
 convert "$work/both.png" -strip "$statistics"
 echo "Wrote $statistics"
+
+# The histogram: the second timer added to the pick, the "Histogram" tab,
+# and the date track bar six days back so that the week ends today.
+xdotool mousemove $((mx + 172)) $((my + 114)) keydown ctrl click 1 keyup ctrl
+sleep 0.5
+sx=$((mx + 465))
+sy=$((my + 93))
+xdotool mousemove $((sx + 125)) $((sy + 204)) click 1
+sleep 0.5
+for _ in 1 2 3 4 5 6; do
+    xdotool mousemove $((sx + 28)) $((sy + 222)) click 1
+    sleep 0.2
+done
+xdotool mousemove 0 767
+sleep 1.5
+import -window root -crop "350x232+${sx}+${sy}" +repage "$work/histogram.png"
+mkdir -p "$(dirname "$histogram")"
+convert "$work/histogram.png" -strip "$histogram"
+echo "Wrote $histogram"

@@ -2,7 +2,10 @@
 
 #include "runlog/brisvale_log.h"
 #include "shell/main_window.h"
+#include "shell/period_dialog.h"
+#include "shell/project_dialog.h"
 #include "shell/projects_controller.h"
+#include "shell/qt_colors.h"
 #include "shell/time_log_window.h"
 #include "shell/timer_list_view.h"
 #include "stats/period_export.h"
@@ -16,9 +19,13 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
+
+#include <stdexcept>
 
 namespace tally {
 
@@ -50,6 +57,10 @@ StatController::StatController(StatEnv env, QObject* parent)
     };
     ExportFailed
         = [this](const QString& text) { QMessageBox::warning(m_form, QStringLiteral("Export work periods"), text); };
+    ChoosePrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, m_form);
+        return dialog.exec() == QDialog::Accepted;
+    };
     MainWindow* w = &m_env.Window;
     connect(w, &MainWindow::showHideStatRequested, this, [this] {
         // The action has written its log line.
@@ -237,6 +248,8 @@ void StatController::ConnectForm()
     connect(f->actAddLogItem, &QAction::triggered, this, guarded([this] { actAddLogItemExecute(); }));
     connect(f->actDelLogItem, &QAction::triggered, this, guarded([this] { actDelLogItemExecute(); }));
     connect(f->pExport, &QAction::triggered, this, guarded([this] { pExportClick(); }));
+    connect(f->pSetPeriod, &QAction::triggered, this, guarded([this] { pSetPeriodClick(); }));
+    connect(f->pPrint, &QAction::triggered, this, guarded([this] { pPrintClick(); }));
     connect(f->pClose, &QAction::triggered, this, guarded([this] { actShowHideStatExecute(); }));
     connect(f, &TFormStat::closeClicked, this, guarded([this] { Label14Click(); }));
     connect(f, &TFormStat::maximiseClicked, this, guarded([this] { Image1Click(); }));
@@ -330,12 +343,19 @@ void StatController::UnitClicked()
     m_timeUnit = m_form->pSec->isChecked() ? 0 : m_form->pMin->isChecked() ? 1 : 2;
     Remember("TimeFormat", [this] { WriteSetting(m_env.Settings, setting::TimeFormat, m_timeUnit); });
     RefreshStat(true);
+    // The rebuilt bars are shown over the visible period, not from now on.
+    if (m_form && m_form->ShownPage() == StatPage::Histogram) {
+        RefreshStat(false);
+    }
 }
 
 void StatController::ViewOptionClicked(const BoolSetting& key, bool ticked)
 {
     Remember(key.Key.data(), [this, &key, ticked] { WriteSetting(m_env.Settings, key, ticked); });
     RefreshStat(true);
+    if (m_form && m_form->ShownPage() == StatPage::Histogram) {
+        RefreshStat(false);
+    }
 }
 
 void StatController::SetStatObject(StatObject object)
@@ -391,9 +411,34 @@ void StatController::RefreshStat(bool rebuild)
             m_form->LogPage().Show(FillLog(object, m_dates.StatDate, now, m_env.Log));
             break;
         case StatPage::Histogram:
-            // The histogram page stays empty for now; rebuild and update alike.
-            (void)rebuild;
+            RefreshChart(rebuild);
             break;
+    }
+}
+
+ChartOptions StatController::ViewOptions() const
+{
+    ChartOptions options;
+    options.ShowMarks = m_form->pShowMarks->isChecked();
+    options.ShowBorders = m_form->pShowBorders->isChecked();
+    options.ShowLegend = m_form->pShowLegend->isChecked();
+    options.ShowFullDate = m_form->pShowFullDate->isChecked();
+    options.Unit = ChartUnitFromIndex(m_timeUnit);
+    return options;
+}
+
+void StatController::RefreshChart(bool rebuild)
+{
+    THistogramPage& page = m_form->ChartPage();
+    if (rebuild) {
+        std::vector<TMyTimer*> selected;
+        std::vector<TMyTimer*> listed;
+        const StatSelection selection = Selection(selected, listed);
+        const ColorResolver resolve = [](std::uint32_t color) { return ToBgr(ProjectColor(color)); };
+        FillChart(m_chart, LiveObject(), selection, m_env.Model.Timers, ViewOptions(), m_env.Now(), resolve, m_env.Log);
+        page.Show(m_chart);
+    } else if (UpdateChart(m_chart, m_dates, page.PlotWidth(), m_env.Log)) {
+        page.ApplyBounds(m_chart);
     }
 }
 
@@ -407,6 +452,8 @@ void StatController::ClearStatPage()
             m_form->LogPage().Show(ClearLog());
             break;
         case StatPage::Histogram:
+            tally::ClearChartPage(m_chart, m_env.Log);
+            m_form->ChartPage().Show(m_chart);
             break;
     }
 }
@@ -527,7 +574,43 @@ void StatController::pExportClick()
     } catch (const std::exception& e) {
         m_env.Log.WriteLine(0, "pExportClick failed");
         ExportFailed(QStringLiteral("The work periods could not be written: %1").arg(QString::fromStdString(e.what())));
-    }
-}
+        void StatController::pSetPeriodClick()
+        {
+            if (!m_form) {
+                return;
+            }
+            TFormSetDate dialog(m_form);
+            const PeriodDates shown
+                = PeriodDialogDates(m_form->DateBar().value(), m_form->VisibleDaysBar().value(), m_env.Now());
+            dialog.SetDates(shown.Start, shown.End);
+            if (PeriodDialogOpening) {
+                PeriodDialogOpening(dialog);
+            }
+            const int result = dialog.exec();
+            if (result != QDialog::Accepted || m_env.ShutDown() || !m_form) {
+                return;
+            }
+            const PeriodPositions to = PeriodDialogPositions(dialog.StartDate(), dialog.EndDate(), m_env.Now());
+            // Each track bar runs its change handler only when its value changes.
+            m_form->DateBar().setValue(to.Position);
+            m_form->VisibleDaysBar().setValue(to.VisibleDays);
+        }
 
-} // namespace tally
+        void StatController::pPrintClick()
+        {
+            m_env.Log.WriteLine(0, "pPrintClick");
+            if (!m_form) {
+                return;
+            }
+            if (!m_printer) {
+                m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            }
+            if (!ChoosePrinter || !ChoosePrinter(*m_printer) || m_env.ShutDown() || !m_form) {
+                return;
+            }
+            if (!m_form->ChartPage().Print(*m_printer)) {
+                throw std::runtime_error("The printer could not be opened");
+            }
+        }
+
+    } // namespace tally

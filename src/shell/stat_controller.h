@@ -2,6 +2,7 @@
 
 #include "model/time_model.h"
 #include "shell/stat_window.h"
+#include "stats/histogram.h"
 #include "stats/stat_dates.h"
 #include "stats/stat_object.h"
 #include "storage/options.h"
@@ -11,7 +12,10 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
+
+class QPrinter;
 
 namespace tally {
 
@@ -20,6 +24,7 @@ class MainWindow;
 class ProjectsController;
 class SettingsStore;
 class TBrisvaleLog;
+class TFormSetDate;
 class TFormSetTime;
 class TrackingEngine;
 
@@ -76,6 +81,9 @@ public:
     void actDelLogItemExecute();
     // "Export work periods...": the shown object's periods of the shown days as CSV.
     void pExportClick();
+    void pSetPeriodClick();
+    void pPrintClick();
+    const HistogramChart& Chart() const { return m_chart; }
 
     // A Yes/No question; "None" when it was closed without an answer.
     enum class Answer { Yes, No, None };
@@ -86,6 +94,11 @@ public:
     std::function<QString(const QString& suggested)> AskExportPath;
     // Tells the user that the export failed.
     std::function<void(const QString& text)> ExportFailed;
+    // Called with the period dialog before it opens (tests drive it).
+    std::function<void(TFormSetDate&)> PeriodDialogOpening;
+    // Lets the user pick the printer; false cancels. The print dialog
+    // unless a test sets up a printer of its own.
+    std::function<bool(QPrinter&)> ChoosePrinter;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -102,6 +115,8 @@ private:
     void UnitClicked();
     void ViewOptionClicked(const BoolSetting& key, bool ticked);
     void ClearStatPage();
+    void RefreshChart(bool rebuild);
+    ChartOptions ViewOptions() const;
     void FillCaptInfo();
     StatObject LiveObject() const;
     StatSelection Selection(std::vector<TMyTimer*>& selected, std::vector<TMyTimer*>& listed) const;
@@ -116,6 +131,9 @@ private:
     int m_timeUnit = 2;
     bool m_updates = false;
     bool m_maximised = false;
+    HistogramChart m_chart;
+    // Kept between prints, so the printer chosen last is offered again.
+    std::unique_ptr<QPrinter> m_printer;
 };
 
 } // namespace tally

@@ -249,9 +249,7 @@ TFormStat::TFormStat(QWidget* parent)
 
     m_pages = new QStackedWidget(this);
     m_tsInfo = new TextStatPage(m_pages);
-    m_tsChart = new QWidget(m_pages);
-    m_tsChart->setObjectName(QStringLiteral("tsChart"));
-    Paint(m_tsChart, Qt::black, Qt::white);
+    m_tsChart = new THistogramPage(m_pages);
     m_tsLog = new LogStatPage(m_pages);
     m_pages->addWidget(m_tsInfo);
     m_pages->addWidget(m_tsChart);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/histogram_page.h"
 #include "stats/stat_dates.h"
 #include "stats/stat_log.h"
 #include "stats/text_stat.h"
@@ -70,6 +71,7 @@ public:
 
     TextStatPage& TextPage() { return *m_tsInfo; }
     LogStatPage& LogPage() { return *m_tsLog; }
+    THistogramPage& ChartPage() { return *m_tsChart; }
     QTabBar& Tabs() { return *m_TabSet1; }
     QSlider& DateBar() { return *m_trbPos; }
     QSlider& VisibleDaysBar() { return *m_trbScaleX; }
@@ -121,7 +123,7 @@ private:
     QLabel* m_Label14;
     QStackedWidget* m_pages;
     TextStatPage* m_tsInfo;
-    QWidget* m_tsChart;
+    THistogramPage* m_tsChart;
     LogStatPage* m_tsLog;
     QWidget* m_tabStrip;
     QTabBar* m_TabSet1;

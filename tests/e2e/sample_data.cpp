@@ -1,7 +1,7 @@
 // Writes a data file with a few timers that have worked today, for pictures
 // of the program (scripts/screenshot.sh).
 //
-//   tally-sample-data FOLDER [APPLICATION]
+//   tally-sample-data FOLDER [APPLICATION [--history]]
 //
 // APPLICATION names the program an application timer watches.
 
@@ -38,12 +38,28 @@ void Worked(TMyTimer& timer, TDateTime now, int activeMinutes, int backgroundMin
     add(timer.BackgroundPeriods, timer.BackgroundTime, backgroundMinutes);
 }
 
+// Closed active periods on each of the days before today, of varying length,
+// for a picture of the day-by-day chart.
+void WorkedBefore(TMyTimer& timer, TDateTime now, int days, int seed)
+{
+    const TDateTime today = static_cast<TDateTime>(DayOf(now));
+    for (int back = 1; back <= days; ++back) {
+        const int minutes = 30 + ((back * 37 + seed * 53) % 150);
+        if ((back + seed) % 5 == 0) {
+            continue; // a day off
+        }
+        const TDateTime start = today - back + 9 * kOneHour;
+        timer.ActivePeriods.Add(start, start + minutes * kOneMinute);
+        timer.ActiveTime += minutes * kOneMinute;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: tally-sample-data FOLDER [APPLICATION]\n");
+        std::fprintf(stderr, "usage: tally-sample-data FOLDER [APPLICATION [--history]]\n");
         return 2;
     }
     try {
@@ -87,6 +103,11 @@ int main(int argc, char** argv)
         online.TimerType = ttInternet;
         online.Color = 0x2FB5C9;
         Worked(online, now, 203, 0);
+
+        if (argc > 3 && std::string(argv[3]) == "--history") {
+            WorkedBefore(report, now, 20, 1);
+            WorkedBefore(editor, now, 20, 2);
+        }
 
         DataFile data(model, log, clock, SystemFiles(), DataFilePaths::InDirectory(argv[1]));
         data.Save(data.Paths().DataFile);
