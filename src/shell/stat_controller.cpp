@@ -574,43 +574,46 @@ void StatController::pExportClick()
     } catch (const std::exception& e) {
         m_env.Log.WriteLine(0, "pExportClick failed");
         ExportFailed(QStringLiteral("The work periods could not be written: %1").arg(QString::fromStdString(e.what())));
-        void StatController::pSetPeriodClick()
-        {
-            if (!m_form) {
-                return;
-            }
-            TFormSetDate dialog(m_form);
-            const PeriodDates shown
-                = PeriodDialogDates(m_form->DateBar().value(), m_form->VisibleDaysBar().value(), m_env.Now());
-            dialog.SetDates(shown.Start, shown.End);
-            if (PeriodDialogOpening) {
-                PeriodDialogOpening(dialog);
-            }
-            const int result = dialog.exec();
-            if (result != QDialog::Accepted || m_env.ShutDown() || !m_form) {
-                return;
-            }
-            const PeriodPositions to = PeriodDialogPositions(dialog.StartDate(), dialog.EndDate(), m_env.Now());
-            // Each track bar runs its change handler only when its value changes.
-            m_form->DateBar().setValue(to.Position);
-            m_form->VisibleDaysBar().setValue(to.VisibleDays);
-        }
+    }
+}
 
-        void StatController::pPrintClick()
-        {
-            m_env.Log.WriteLine(0, "pPrintClick");
-            if (!m_form) {
-                return;
-            }
-            if (!m_printer) {
-                m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            }
-            if (!ChoosePrinter || !ChoosePrinter(*m_printer) || m_env.ShutDown() || !m_form) {
-                return;
-            }
-            if (!m_form->ChartPage().Print(*m_printer)) {
-                throw std::runtime_error("The printer could not be opened");
-            }
-        }
+void StatController::pSetPeriodClick()
+{
+    if (!m_form) {
+        return;
+    }
+    TFormSetDate dialog(m_form);
+    const PeriodDates shown
+        = PeriodDialogDates(m_form->DateBar().value(), m_form->VisibleDaysBar().value(), m_env.Now());
+    dialog.SetDates(shown.Start, shown.End);
+    if (PeriodDialogOpening) {
+        PeriodDialogOpening(dialog);
+    }
+    const int result = dialog.exec();
+    if (result != QDialog::Accepted || m_env.ShutDown() || !m_form) {
+        return;
+    }
+    const PeriodPositions to = PeriodDialogPositions(dialog.StartDate(), dialog.EndDate(), m_env.Now());
+    // Each track bar runs its change handler only when its value changes.
+    m_form->DateBar().setValue(to.Position);
+    m_form->VisibleDaysBar().setValue(to.VisibleDays);
+}
 
-    } // namespace tally
+void StatController::pPrintClick()
+{
+    m_env.Log.WriteLine(0, "pPrintClick");
+    if (!m_form) {
+        return;
+    }
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    if (!ChoosePrinter || !ChoosePrinter(*m_printer) || m_env.ShutDown() || !m_form) {
+        return;
+    }
+    if (!m_form->ChartPage().Print(*m_printer)) {
+        throw std::runtime_error("The printer could not be opened");
+    }
+}
+
+} // namespace tally
