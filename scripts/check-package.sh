@@ -17,6 +17,7 @@ case "$build" in
     *) build="$root/$build" ;;
 esac
 name=tallyhour-zide
+# shellcheck source=scripts/deps.sh
 source scripts/deps.sh
 tally_install_packages "${TALLY_PACKAGE_PACKAGES[@]}" "${TALLY_X11_PACKAGES[@]}"
 version=$(sed -n 's/.*kProgramVersion = "\([0-9.]*\)".*/\1/p' src/model/version.h)
@@ -80,8 +81,8 @@ grep -q 'libqt6widgets6' <<<"$depends" || fail "Depends does not name Qt: $depen
 pkg="$work/root"
 dpkg -x "$deb" "$pkg"
 expected=(
-    usr/bin/$name usr/bin/tallyhour-data usr/bin/tallyhour-windows
-    usr/share/applications/$name.desktop
+    "usr/bin/$name" usr/bin/tallyhour-data usr/bin/tallyhour-windows
+    "usr/share/applications/$name.desktop"
 )
 sizes=(16 22 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do
@@ -94,8 +95,9 @@ diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$pkg" && find . -type f -pri
     || fail "the package's files differ from the list above (< missing, > extra)"
 
 for program in $name tallyhour-data tallyhour-windows; do
-    [ -x "$pkg/usr/bin/$program" ] && file -L "$pkg/usr/bin/$program" | grep -q 'ELF.*executable' \
-        || fail "usr/bin/$program is not an executable program"
+    if ! { [ -x "$pkg/usr/bin/$program" ] && file -L "$pkg/usr/bin/$program" | grep -q 'ELF.*executable'; }; then
+        fail "usr/bin/$program is not an executable program"
+    fi
 done
 
 entry="$pkg/usr/share/applications/$name.desktop"
@@ -107,8 +109,9 @@ if [ -f "$entry" ]; then
 fi
 for size in "${sizes[@]}"; do
     icon="$pkg/usr/share/icons/hicolor/${size}x${size}/apps/$name.png"
-    [ -f "$icon" ] && file "$icon" | grep -q "PNG image data, $size x $size," \
-        || fail "no $size x $size PNG icon"
+    if ! { [ -f "$icon" ] && file "$icon" | grep -q "PNG image data, $size x $size,"; }; then
+        fail "no $size x $size PNG icon"
+    fi
 done
 
 # The unpacked program, started with a fresh home on a private display.
@@ -119,27 +122,28 @@ mkdir -m 700 "$work/run"
 # The run log on, so that it is written too; the first launch opens the window.
 printf '[main]\nLogActive=1\nLogDetail=0\nSoundOn=0\nSplashOn=0\n' >"$data/$name/tallyhourlite.ini"
 # "Help" opens the manual through xdg-open: this one only notes the address.
+# shellcheck disable=SC2016
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$work/opened" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 
 mkfifo "$work/display"
 Xvfb -nolisten tcp -screen 0 1024x768x24 -displayfd 3 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
+pids+=("$!")
 read -r -t 20 number <"$work/display"
 export DISPLAY=":$number"
 openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
+pids+=("$!")
 wait_for xprop -root _NET_SUPPORTING_WM_CHECK
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true --transparent false \
     >/dev/null 2>&1 &
-pids+=($!)
+pids+=("$!")
 
 env -u TALLYHOUR_DATA_DIR QT_QPA_PLATFORM=xcb HOME="$home" XDG_DATA_HOME="$data" \
     XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" PATH="$work/bin:$PATH" \
     DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" TALLYHOUR_PROBE_URL=http://127.0.0.1:9/ \
     "$pkg/usr/bin/$name" >"$work/program.log" 2>&1 &
 program=$!
-pids+=($program)
+pids+=("$program")
 
 if wait_for sh -c "xwininfo -root -tree | grep '\"Tallyhour Zide\"' | grep -q '465x329+'"; then
     window=$(xwininfo -root -tree | awk '/"Tallyhour Zide"/ && /465x329\+/ && !found {print $1; found = 1}')
