@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds, and runs every test: first the
-# normal build, then again with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and last the fuzz targets for a bounded time.
+# normal build, then the Release build and its Debian package, then again with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and last the fuzz targets for
+# a bounded time. Warnings are errors in all of these builds.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
 
 tally_install_packages "${TALLY_BUILD_PACKAGES[@]}" "${TALLY_X11_PACKAGES[@]}" "${TALLY_DBUS_PACKAGES[@]}" \
-    "${TALLY_GUI_PACKAGES[@]}"
+    "${TALLY_GUI_PACKAGES[@]}" "${TALLY_PACKAGE_PACKAGES[@]}"
 tally_ensure_locales
 
 jobs=$(nproc)
@@ -15,11 +16,16 @@ jobs=$(nproc)
 scripts/check-format.sh
 scripts/check-includes.sh
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLY_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALLY_SANITIZE=ON -DTALLY_BUILD_BENCH=OFF
+# The Release build (-O3) once, without running its tests; the Debian package from it, checked.
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALLY_WERROR=ON
+cmake --build build-release -j "$jobs"
+scripts/check-package.sh build-release
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALLY_WERROR=ON -DTALLY_SANITIZE=ON -DTALLY_BUILD_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     LSAN_OPTIONS=suppressions="$PWD/tests/sanitizer/lsan.supp" \

@@ -72,6 +72,12 @@ TALLY_GUI_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libgl-dev poppler-utils
 )
 
+# Building the Debian package (dpkg-shlibdeps needs dpkg-dev and file) and
+# checking it (scripts/check-package.sh).
+TALLY_PACKAGE_PACKAGES=(
+    dpkg-dev file desktop-file-utils
+)
+
 # Drawing the pictures and the click sound (assets/make_assets.py, assets/check_assets.sh).
 # The generated files are committed, so building the program does not need these.
 TALLY_ASSET_PACKAGES=(

@@ -11,7 +11,7 @@ build=build-fuzz
 jobs=$(nproc)
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DTALLY_BUILD_FUZZ=ON -DTALLY_BUILD_TESTS=OFF -DTALLY_BUILD_BENCH=OFF -DTALLY_BUILD_GUI=OFF
+    -DTALLY_BUILD_FUZZ=ON -DTALLY_WERROR=ON -DTALLY_BUILD_TESTS=OFF -DTALLY_BUILD_BENCH=OFF -DTALLY_BUILD_GUI=OFF
 cmake --build "$build" --target fuzzers -j "$jobs"
 
 IFS=';' read -r -a targets < "$build/fuzz/targets.txt"

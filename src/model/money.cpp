@@ -132,7 +132,8 @@ std::optional<Money> MoneyFromText(std::string_view text, char decimalSeparator)
         }
         whole = RoundDigits(digits, digits.size() - drop);
         if (whole.empty()) {
-            whole = "0";
+            // Not `whole = "0"`: GCC 12 at -O3 warns of a false overlap there.
+            whole.push_back('0');
         }
     }
     // Fits in 64 bits? Compare as text to avoid overflow.

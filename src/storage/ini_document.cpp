@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <locale>
 #include <stdexcept>
+#include <utility>
 
 namespace tally {
 
@@ -180,7 +181,9 @@ IniDocument::IniDocument(std::string_view text)
         text.remove_prefix(end + 1);
     }
     if (m_newLine.empty()) {
-        m_newLine = kDefaultNewLine;
+        // Built, then moved: GCC 12 at -O3 warns of a false overlap when a
+        // string is assigned from a short constant in place.
+        m_newLine = std::string(kDefaultNewLine);
     }
 }
 
@@ -260,7 +263,9 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (!m_lines.empty() && !Trim(m_lines.back().Text).empty()) {
         InsertLine(m_lines.size(), std::string());
     }
-    InsertLine(m_lines.size(), "[" + std::string(section) + "]");
+    std::string header(1, '[');
+    header.append(section).push_back(']');
+    InsertLine(m_lines.size(), std::move(header));
     InsertLine(m_lines.size(), entry);
 }
 

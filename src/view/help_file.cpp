@@ -5,15 +5,25 @@
 
 namespace tally {
 
+namespace fs = std::filesystem;
+
 std::string HelpFile(const std::string& programFolder)
 {
-    const std::filesystem::path folder(programFolder);
-    const std::filesystem::path chm = folder / "help.chm";
+    const fs::path folder(programFolder);
     std::error_code error;
-    if (std::filesystem::is_regular_file(chm, error)) {
+    const fs::path chm = folder / "help.chm";
+    if (fs::is_regular_file(chm, error)) {
         return chm.string();
     }
-    return (folder / "help" / "index.html").string();
+    const fs::path beside = folder / "help" / "index.html";
+    if (fs::is_regular_file(beside, error)) {
+        return beside.string();
+    }
+    const fs::path shared = (folder / ".." / "share" / "tallyhour-zide" / "help" / "index.html").lexically_normal();
+    if (fs::is_regular_file(shared, error)) {
+        return shared.string();
+    }
+    return beside.string();
 }
 
 } // namespace tally

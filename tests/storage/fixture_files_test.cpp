@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace tally::test {
 namespace {
@@ -37,8 +38,11 @@ std::vector<FixtureFile> AllFixtures()
     for (const LegacyMarkers& markers : AllMarkerCombinations()) {
         const auto bits = static_cast<char>((markers.LoadATime ? 1 : 0) | (markers.NotLoadProjectId ? 2 : 0)
                                             | (markers.NotLoadProjects ? 4 : 0));
-        files.push_back({"fuzz/load_old_fuzz/markers_" + std::to_string(static_cast<int>(bits)) + ".dat",
-                         std::string(1, bits) + LegacyImage(RichModel(), markers)});
+        std::string path = "fuzz/load_old_fuzz/markers_";
+        path.append(std::to_string(static_cast<int>(bits))).append(".dat");
+        std::string image(1, bits);
+        image.append(LegacyImage(RichModel(), markers));
+        files.push_back({std::move(path), std::move(image)});
     }
     return files;
 }

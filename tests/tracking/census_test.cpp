@@ -9,7 +9,10 @@ std::string Names(const std::vector<Entry>& entries)
 {
     std::string result;
     for (const Entry& entry : entries) {
-        result += (result.empty() ? "" : ",") + std::string(entry.Name);
+        if (!result.empty()) {
+            result += ',';
+        }
+        result += entry.Name;
     }
     return result;
 }

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <vector>
+
 namespace tally {
 namespace {
 
@@ -258,6 +261,37 @@ TEST(HelpFile, OwnManualUnlessAChmLiesBesideTheProgram)
     EXPECT_EQ(HelpFile(folder), (dir.Path() / "help" / "index.html").string());
     test::WriteFile(dir.File("help.chm"), "x");
     EXPECT_EQ(HelpFile(folder), dir.File("help.chm"));
+}
+
+// A program installed into <prefix>/bin finds the manual the package puts in
+// <prefix>/share; a manual or help.chm beside the program still wins.
+TEST(HelpFile, FindsTheInstalledManualUnderShare)
+{
+    const std::filesystem::path beside = "usr/bin/help/index.html";
+    const std::filesystem::path shared = "usr/share/tallyhour-zide/help/index.html";
+    const std::filesystem::path chm = "usr/bin/help.chm";
+    struct Case
+    {
+        std::vector<std::filesystem::path> present;
+        std::filesystem::path expected;
+    };
+    const Case cases[] = {
+        {{}, beside},
+        {{shared}, shared},
+        {{beside, shared}, beside},
+        {{chm, shared}, chm},
+        // Another program's manual in the share folder is not ours.
+        {{"usr/share/other/help/index.html"}, beside},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        for (const auto& file : c.present) {
+            std::filesystem::create_directories((dir.Path() / file).parent_path());
+            test::WriteFile((dir.Path() / file).string(), "x");
+        }
+        SCOPED_TRACE(c.expected.string());
+        EXPECT_EQ(HelpFile((dir.Path() / "usr" / "bin").string()), (dir.Path() / c.expected).string());
+    }
 }
 
 } // namespace

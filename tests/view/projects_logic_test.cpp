@@ -14,7 +14,7 @@ TimeModel ModelWithProjects(int count)
     for (int i = 0; i < count; ++i) {
         TTimeProject& p = model.Projects.Create();
         p.Id = 10 + i;
-        p.Name = "P" + std::to_string(i);
+        p.Name = std::string("P").append(std::to_string(i));
     }
     return model;
 }

@@ -156,7 +156,10 @@ int main(int argc, char** argv)
                           screen->root_visual,
                           XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT,
                           values);
-        const std::string suffix = options.Count > 1 ? " " + std::to_string(n + 1) : std::string();
+        std::string suffix;
+        if (options.Count > 1) {
+            suffix.append(1, ' ').append(std::to_string(n + 1));
+        }
         if (options.HasTitle) {
             SetText(c, w, netWmName, utf8, options.Title + suffix);
             SetText(c, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, ToLatin1(options.Title + suffix));
