@@ -129,6 +129,9 @@ void Application::FormCreate()
     m_log.SetExecFileName(m_env.ProgramFile);
     m_log.WriteLine(0, StartupHeader(kProgramVersion, m_log.LogDetail()));
     m_log.WriteLine(0, "Installpath:" + m_env.InstallPath);
+    if (!m_env.DesktopNote.empty()) {
+        m_log.WriteLine(0, "Desktop: " + m_env.DesktopNote);
+    }
     m_log.WriteLine(0, "CreateGlobalObjects");
     CreatePrjDefObjs(m_model, m_log);
 
@@ -149,6 +152,7 @@ void Application::FormCreate()
         m_model, m_log, *m_env.SysClock, *m_env.Files, DataFilePaths::InDirectory(m_env.InstallPath));
 
     m_window = std::make_unique<MainWindow>(m_model, m_log, [this] { return Now(); });
+    m_window->SetDesktopSight(m_env.Desk->Sight());
     m_hints = std::make_unique<HintPlacer>(*m_window, m_log, Session(), m_state, m_shutDown);
     m_ticks = std::make_unique<TickDriver>(*m_engine, *m_inet, *m_data, *m_window, *m_hints, m_errors);
     m_commands = std::make_unique<TimerCommands>(

@@ -47,6 +47,7 @@ struct AppEnvironment
     std::string ProgramFile;
     const Clock* SysClock = nullptr;
     Desktop* Desk = nullptr;
+    std::string DesktopNote;           // for the run log: which desktop was chosen and why
     SessionWatcher* Session = nullptr; // may be null
     AutoStart* AutoRun = nullptr;
     SystemProxy* Proxy = nullptr;

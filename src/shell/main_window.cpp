@@ -287,7 +287,11 @@ void MainWindow::CreateButtons()
 
 void MainWindow::Draw()
 {
-    m_list->SetTimers(tally::Draw(m_model, m_log));
+    const std::vector<TMyTimer*> rows = tally::Draw(m_model, m_log);
+    LogSightNotices(rows, m_sight, m_log);
+    const std::optional<std::string> guidance = EmptyListGuidance(m_model);
+    m_list->SetGuidance(guidance ? QString::fromStdString(*guidance) : QString());
+    m_list->SetTimers(rows);
 }
 
 MainWindow::RowBatch MainWindow::CurrentRowBatch() const
@@ -295,6 +299,7 @@ MainWindow::RowBatch MainWindow::CurrentRowBatch() const
     RowBatch batch;
     batch.Options.ShowTodayTime = OptionChecked(MenuOption::ShowTodayTime);
     batch.Options.ShowColor = OptionChecked(MenuOption::ShowColor);
+    batch.Options.Sight = m_sight;
     batch.Now = m_now();
     return batch;
 }

@@ -151,6 +151,10 @@ void X11Connection::QueryExtensions()
     const auto* saver = xcb_get_extension_data(m_c, &xcb_screensaver_id);
     const auto* input = xcb_get_extension_data(m_c, &xcb_input_id);
 
+    // A Wayland compositor's X layer announces itself with this extension.
+    static constexpr std::string_view kXWayland = "XWAYLAND";
+    const auto xwaylandCookie
+        = xcb_query_extension(m_c, static_cast<std::uint16_t>(kXWayland.size()), kXWayland.data());
     xcb_res_query_version_cookie_t resCookie {};
     xcb_input_xi_query_version_cookie_t xiCookie {};
     if (res != nullptr && res->present) {
@@ -160,6 +164,9 @@ void X11Connection::QueryExtensions()
         xiCookie = xcb_input_xi_query_version(m_c, 2, 2);
     }
     m_hasSaver = saver != nullptr && saver->present;
+    if (auto reply = TakeReply(m_c, xcb_query_extension_reply, xwaylandCookie)) {
+        m_isXWayland = reply->present != 0;
+    }
     if (res != nullptr && res->present) {
         if (auto reply = TakeReply(m_c, xcb_res_query_version_reply, resCookie)) {
             m_hasRes = reply->server_major > 1 || (reply->server_major == 1 && reply->server_minor >= 2);
