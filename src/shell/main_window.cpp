@@ -51,7 +51,7 @@ MainWindow::MainWindow(TimeModel& model, TBrisvaleLog& log, std::function<TDateT
     m_list->setGeometry(kListRect);
     m_list->SetRowSource([this](const TMyTimer& timer) {
         const RowBatch batch = m_rowBatch ? *m_rowBatch : CurrentRowBatch();
-        return MakeTimerRow(timer, batch.Options, batch.Now);
+        return MakeTimerRow(timer, batch.Options, batch.Now, m_sight);
     });
     m_list->viewport()->installEventFilter(this);
     m_list->installEventFilter(this);
@@ -299,7 +299,6 @@ MainWindow::RowBatch MainWindow::CurrentRowBatch() const
     RowBatch batch;
     batch.Options.ShowTodayTime = OptionChecked(MenuOption::ShowTodayTime);
     batch.Options.ShowColor = OptionChecked(MenuOption::ShowColor);
-    batch.Options.Sight = m_sight;
     batch.Now = m_now();
     return batch;
 }

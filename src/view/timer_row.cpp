@@ -52,12 +52,12 @@ StateMark TimerStateMark(const TMyTimer& timer)
     return timer.Suspended ? StateMark::Yellow : StateMark::Green;
 }
 
-TimerRowView MakeTimerRow(const TMyTimer& timer, const ListOptions& options, TDateTime now)
+TimerRowView MakeTimerRow(const TMyTimer& timer, const ListOptions& options, TDateTime now, const DesktopSight& sight)
 {
     TimerRowView row;
     row.Name = timer.Name;
     row.ActiveText = FormatDuration(options.ShowTodayTime ? timer.ActiveToday(now) : timer.ActiveTime);
-    if (auto notice = TimerSightNotice(timer.TimerType, options.Sight)) {
+    if (auto notice = TimerSightNotice(timer.TimerType, sight)) {
         row.Notice = std::move(notice->RowText);
     } else if (HasBackgroundLine(timer)) {
         row.BackgroundLine = FormatDuration(options.ShowTodayTime ? timer.BackgroundToday(now) : timer.BackgroundTime);

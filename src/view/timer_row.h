@@ -35,7 +35,6 @@ struct ListOptions
 {
     bool ShowTodayTime = true;
     bool ShowColor = false;
-    DesktopSight Sight;
 };
 
 // What a timer cannot see on this desktop: a short text for its row and a
@@ -52,7 +51,10 @@ struct SightNotice
 
 std::optional<SightNotice> TimerSightNotice(TimerType type, const DesktopSight& sight);
 
-TimerRowView MakeTimerRow(const TMyTimer& timer, const ListOptions& options, TDateTime now);
+// sight: what the desktop lets the program see; a timer that needs more
+// shows a notice in place of its background line.
+TimerRowView
+MakeTimerRow(const TMyTimer& timer, const ListOptions& options, TDateTime now, const DesktopSight& sight = {});
 
 StateMark TimerStateMark(const TMyTimer& timer);
 
