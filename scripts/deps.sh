@@ -66,9 +66,11 @@ TALLY_DBUS_PACKAGES=(
     libsystemd-dev dbus dbus-daemon python3-dbusmock systemd
 )
 
-# The Qt application shell and its offscreen tests.
+# The Qt application shell and its offscreen tests; Qt's Wayland plugin for
+# desktops without X, and a headless Wayland compositor to test it under.
 TALLY_GUI_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev libgl-dev
+    qt6-wayland weston
 )
 
 # Drawing the pictures and the click sound (assets/make_assets.py, assets/check_assets.sh).
