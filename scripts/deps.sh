@@ -57,7 +57,7 @@ TALLY_BUILD_PACKAGES=(
 
 # The X11 backend and its test rig.
 TALLY_X11_PACKAGES=(
-    libxcb1-dev libxcb-res0-dev libxcb-xinput-dev libxcb-screensaver0-dev libx11-xcb-dev
+    libxcb1-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-screensaver0-dev libx11-xcb-dev
     xvfb openbox xdotool x11-utils util-linux procps trayer imagemagick
 )
 
@@ -67,10 +67,11 @@ TALLY_DBUS_PACKAGES=(
 )
 
 # The Qt application shell and its offscreen tests; Qt's Wayland plugin for
-# desktops without X, and a headless Wayland compositor to test it under.
+# desktops without X, and a headless Wayland compositor (with its X layer) to
+# test it under.
 TALLY_GUI_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev libgl-dev
-    qt6-wayland weston
+    qt6-wayland weston xwayland
 )
 
 # Drawing the pictures and the click sound (assets/make_assets.py, assets/check_assets.sh).
