@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QSocketNotifier>
+#include <QSystemTrayIcon>
 
 #include <clocale>
 #include <csignal>
@@ -130,6 +131,7 @@ int main(int argc, char** argv)
     env.SysClock = &clock;
     env.Desk = desktop.Desk.get();
     env.DesktopNote = desktop.Note;
+    env.TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     env.Session = &session;
     env.AutoRun = &autoStart;
     env.Proxy = &proxy;

@@ -245,6 +245,11 @@ void Application::Init()
     if (m_options.FirstLaunch) {
         m_log.WriteLine(0, "FirstLaunch");
         actOpenExecute();
+    } else if (m_env.TrayAvailable && !m_env.TrayAvailable()) {
+        // Without a tray icon the window is the only way in (many Wayland
+        // desktops show no tray).
+        m_log.WriteLine(0, "NoTray");
+        actOpenExecute();
     }
     if (m_options.ProjectsVisible) {
         m_log.WriteLine(0, "ProjectsVisible");

@@ -177,5 +177,28 @@ TEST_F(BlindDesktopAppTest, RowsAndHintOfWindowAndTypingTimersSayWhatIsHidden)
     EXPECT_EQ(hint.height(), plainHeight);
 }
 
+// A desktop without a tray: the window is the only way in, so it opens at
+// every start, not only the first.
+class NoTrayAppTest : public test::AppTest
+{
+protected:
+    void Start(bool withTray)
+    {
+        auto memory = std::make_unique<MemorySettings>();
+        WriteQuietSettings(*memory, "0");
+        trayAvailable = [withTray] { return withTray; };
+        StartApp(std::move(memory));
+    }
+};
+
+TEST_F(NoTrayAppTest, WindowOpensAtStartOnlyWhereNoTrayIconCanShow)
+{
+    for (bool tray : {true, false}) {
+        app.reset();
+        Start(tray);
+        EXPECT_EQ(app->Window().isVisible(), !tray) << "tray " << tray;
+    }
+}
+
 } // namespace
 } // namespace tally
