@@ -57,7 +57,7 @@ TALLY_BUILD_PACKAGES=(
 
 # The X11 backend and its test rig.
 TALLY_X11_PACKAGES=(
-    libxcb1-dev libxcb-res0-dev libxcb-xinput-dev libxcb-screensaver0-dev libx11-xcb-dev
+    libxcb1-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-screensaver0-dev libx11-xcb-dev
     xvfb openbox xdotool x11-utils util-linux procps trayer imagemagick
 )
 
@@ -68,8 +68,11 @@ TALLY_DBUS_PACKAGES=(
 
 # The Qt application shell and its offscreen tests. The charts package needs the OpenGL
 # development files without depending on them; pdftoppm reads the histogram's printout.
+# Qt's Wayland plugin for desktops without X, and a headless Wayland compositor
+# (with its X layer) to test it under.
 TALLY_GUI_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libgl-dev poppler-utils
+    qt6-wayland weston xwayland
 )
 
 # Building the Debian package (dpkg-shlibdeps needs dpkg-dev and file) and

@@ -10,18 +10,21 @@
 #include "platform/system/system_clock.h"
 #include "platform/system/user_dirs.h"
 #include "platform/system/xdg_autostart.h"
-#include "platform/x11/x11_desktop.h"
+#include "platform/x11/session_desktop.h"
 #include "shell/application.h"
+#include "shell/qt_platform.h"
 #include "storage/settings_file.h"
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QCursor>
 #include <QSocketNotifier>
+#include <QSystemTrayIcon>
 
 #include <algorithm>
 #include <array>
 #include <clocale>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <locale>
@@ -195,6 +198,13 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
         qputenv("QT_XCB_NO_MITSHM", "1");
     }
+    // Qt aborts when its display plugin cannot start; a missing plugin or a
+    // missing display is told in words instead.
+    const tally::SessionEnvironment sessionEnv = tally::SessionEnvironment::FromProcess();
+    if (const std::string problem = tally::PrepareQtPlatform(sessionEnv); !problem.empty()) {
+        std::fprintf(stderr, "tallyhour-zide: %s\n", problem.c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallyhour Zide"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -206,14 +216,12 @@ int main(int argc, char** argv)
 
     tally::SystemClock clock;
     tally::LogindSessionWatcher session;
-    std::unique_ptr<tally::X11Desktop> desktop;
-    try {
-        desktop = std::make_unique<tally::X11Desktop>(&session);
-    } catch (const std::exception& e) {
-        QMessageBox::critical(
-            nullptr, QStringLiteral("Tallyhour Zide"), QStringLiteral("Cannot watch the desktop: %1").arg(e.what()));
-        return 1;
-    }
+    // Without an X server (a Wayland session) the program still runs, on a
+    // desktop that sees no windows and says so.
+    tally::SessionDesktop desktop = tally::OpenSessionDesktop(&session, sessionEnv, [] {
+        const QPoint pointer = QCursor::pos();
+        return tally::ScreenPoint {pointer.x(), pointer.y()};
+    });
     tally::XdgAutoStart autoStart(programFile, dirs);
     tally::NoSystemProxy proxy;
     tally::IdleThreads threads;
@@ -224,7 +232,9 @@ int main(int argc, char** argv)
     env.InstallPath = tally::ChooseInstallPath(programFolder, dirs, dataDir != nullptr ? dataDir : "");
     env.ProgramFile = programFile;
     env.SysClock = &clock;
-    env.Desk = desktop.get();
+    env.Desk = desktop.Desk.get();
+    env.DesktopNote = desktop.Note;
+    env.TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     env.Session = &session;
     env.AutoRun = &autoStart;
     env.Proxy = &proxy;

@@ -38,6 +38,19 @@ enum class DesktopChange {
     Lock,    // the session was locked or unlocked (told by the session watcher)
 };
 
+// What a desktop lets the program see of the user's work. Some desktops
+// (Wayland compositors, a session without any display) keep other programs'
+// windows and keystrokes to themselves; the timers that rely on them then
+// say so instead of silently never counting.
+struct DesktopSight
+{
+    bool Windows = true;    // other programs' windows, their captions and the one in front
+    bool Keystrokes = true; // key presses in other programs
+    bool IdleTime = true;   // the time since the last input
+
+    bool operator==(const DesktopSight&) const = default;
+};
+
 // One top-level window as the backend sees it, before any scope filtering.
 struct TopLevelWindow
 {
@@ -87,6 +100,9 @@ public:
     // It runs from DispatchEvents only, never from inside another call. A
     // desktop that learns of no changes keeps the default and never calls it.
     virtual void SetChangeHandler(ChangeHandler /*onChange*/) { }
+
+    // What this desktop can see; a backend that sees everything keeps the default.
+    virtual DesktopSight Sight() const { return {}; }
 
     // The pointer position in screen coordinates.
     virtual ScreenPoint GetCursorPos() = 0;

@@ -127,6 +127,9 @@ void Application::FormCreate()
     m_log.SetExecFileName(m_env.ProgramFile);
     m_log.WriteLine(0, StartupHeader(kProgramVersion, m_log.LogDetail()));
     m_log.WriteLine(0, "Installpath:" + m_env.InstallPath);
+    if (!m_env.DesktopNote.empty()) {
+        m_log.WriteLine(0, "Desktop: " + m_env.DesktopNote);
+    }
     m_log.WriteLine(0, "CreateGlobalObjects");
     CreatePrjDefObjs(m_model, m_log);
 
@@ -147,6 +150,7 @@ void Application::FormCreate()
         m_model, m_log, *m_env.SysClock, *m_env.Files, DataFilePaths::InDirectory(m_env.InstallPath));
 
     m_window = std::make_unique<MainWindow>(m_model, m_log, [this] { return Now(); });
+    m_window->SetDesktopSight(m_env.Desk->Sight());
     m_hints = std::make_unique<HintPlacer>(*m_window, m_log, Session(), m_state, m_shutDown);
     m_ticks = std::make_unique<TickDriver>(*m_engine, *m_inet, *m_data, *m_window, *m_hints, m_errors);
     m_commands = std::make_unique<TimerCommands>(
@@ -251,6 +255,11 @@ void Application::Init()
     m_tray->show();
     if (m_options.FirstLaunch) {
         m_log.WriteLine(0, "FirstLaunch");
+        m_windowCommands->actOpenExecute();
+    } else if (m_env.TrayAvailable && !m_env.TrayAvailable()) {
+        // Without a tray icon the window is the only way in (many Wayland
+        // desktops show no tray).
+        m_log.WriteLine(0, "NoTray");
         m_windowCommands->actOpenExecute();
     }
     if (m_options.ProjectsVisible) {

@@ -12,6 +12,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ struct AppEnvironment
     std::string ProgramFile;
     const Clock* SysClock = nullptr;
     Desktop* Desk = nullptr;
+    std::string DesktopNote; // for the run log: which desktop was chosen and why
+    // Whether the desktop shows tray icons; empty: taken to show them.
+    std::function<bool()> TrayAvailable;
     SessionWatcher* Session = nullptr; // may be null
     AutoStart* AutoRun = nullptr;
     SystemProxy* Proxy = nullptr;

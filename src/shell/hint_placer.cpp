@@ -79,7 +79,7 @@ void HintPlacer::OnListMouseMove(QPoint listPos, QPoint globalPos)
         case HintMove::MoveAndFill: {
             const ScreenPoint at = HintPosition({globalPos.x(), globalPos.y()});
             m_hint->move(at.X, at.Y);
-            m_hint->Fill(MakeTimerHint(*timer));
+            m_hint->Fill(MakeTimerHint(*timer, m_window.Sight()));
             break;
         }
     }
@@ -114,7 +114,7 @@ void HintPlacer::OnTimHint()
     }
     const ScreenPoint at = HintPosition({global.x(), global.y()});
     m_hint->move(at.X, at.Y);
-    m_hint->Fill(MakeTimerHint(*timer));
+    m_hint->Fill(MakeTimerHint(*timer, m_window.Sight()));
     m_hint->ShowDelayed();
 }
 

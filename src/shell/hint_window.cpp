@@ -9,6 +9,9 @@ namespace tally {
 
 namespace {
 
+constexpr int kHintWidth = 197;
+constexpr int kHintHeight = 97;
+
 QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, bool bold)
 {
     auto* label = new QLabel(text, parent);
@@ -32,7 +35,7 @@ TFormHint::TFormHint(QWidget* parent)
     : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("TFormHint"));
-    setFixedSize(197, 97);
+    setFixedSize(kHintWidth, kHintHeight);
     setMouseTracking(true);
     setWindowOpacity(200.0 / 255.0);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -62,6 +65,10 @@ TFormHint::TFormHint(QWidget* parent)
     for (QLabel* value : {m_lbActTime, m_lbPassTime, m_lbTotalTime, m_lbActive}) {
         value->setFixedWidth(150);
     }
+    m_lbNotice = MakeLabel(this, QString(), 4, kHintHeight - 2, false);
+    m_lbNotice->setWordWrap(true);
+    m_lbNotice->setFixedWidth(kHintWidth - 8);
+    m_lbNotice->hide();
     // The pointer over any part of the hint is the hint's to handle.
     for (QWidget* child : findChildren<QWidget*>()) {
         child->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -82,6 +89,17 @@ void TFormHint::Fill(const TimerHintView& view)
     m_lbTotalTime->setText(QString::fromStdString(view.TotalText));
     m_lbActive->setText(QString::fromStdString(view.StateText));
     m_lbActive->setStyleSheet(Css(view.StateColor));
+    // The hint grows by the notice's lines, below the fixed layout.
+    if (view.Notice.empty()) {
+        m_lbNotice->hide();
+        m_lbNotice->clear();
+        setFixedSize(kHintWidth, kHintHeight);
+    } else {
+        m_lbNotice->setText(QString::fromStdString(view.Notice));
+        m_lbNotice->adjustSize();
+        m_lbNotice->show();
+        setFixedSize(kHintWidth, kHintHeight + m_lbNotice->height() + 2);
+    }
 }
 
 void TFormHint::mouseMoveEvent(QMouseEvent* event)

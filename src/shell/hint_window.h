@@ -25,6 +25,8 @@ public:
     QTimer& TimShow() { return m_timShow; }
     const QLabel& StateLabel() const { return *m_lbActive; }
     const QLabel& NameLabel() const { return *m_lbTimerName; }
+    // Shown, under the state, only for a timer whose source this desktop hides.
+    const QLabel& NoticeLabel() const { return *m_lbNotice; }
 
 protected:
     // The pointer reached the hint: it steps out of the way again.
@@ -36,6 +38,7 @@ private:
     QLabel* m_lbPassTime;
     QLabel* m_lbTotalTime;
     QLabel* m_lbActive;
+    QLabel* m_lbNotice;
     QTimer m_timShow;
 };
 

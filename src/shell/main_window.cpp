@@ -51,7 +51,7 @@ MainWindow::MainWindow(TimeModel& model, TBrisvaleLog& log, std::function<TDateT
     m_list->setGeometry(kListRect);
     m_list->SetRowSource([this](const TMyTimer& timer) {
         const RowBatch batch = m_rowBatch ? *m_rowBatch : CurrentRowBatch();
-        return MakeTimerRow(timer, batch.Options, batch.Now);
+        return MakeTimerRow(timer, batch.Options, batch.Now, m_sight);
     });
     m_list->viewport()->installEventFilter(this);
     m_list->installEventFilter(this);
@@ -287,7 +287,11 @@ void MainWindow::CreateButtons()
 
 void MainWindow::Draw()
 {
-    m_list->SetTimers(tally::Draw(m_model, m_log));
+    const std::vector<TMyTimer*> rows = tally::Draw(m_model, m_log);
+    LogSightNotices(rows, m_sight, m_log);
+    const std::optional<std::string> guidance = EmptyListGuidance(m_model);
+    m_list->SetGuidance(guidance ? QString::fromStdString(*guidance) : QString());
+    m_list->SetTimers(rows);
 }
 
 MainWindow::RowBatch MainWindow::CurrentRowBatch() const

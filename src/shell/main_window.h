@@ -34,6 +34,10 @@ public:
     void Draw();
     // Repaints the rows whose text or marks changed since they were drawn.
     void RepaintList();
+    // What the desktop lets the program see; rows and hints of the timers
+    // that need more say so.
+    void SetDesktopSight(DesktopSight sight) { m_sight = sight; }
+    const DesktopSight& Sight() const { return m_sight; }
 
     void SetOptionChecked(MenuOption item, bool checked);
     bool OptionChecked(MenuOption item) const;
@@ -146,6 +150,7 @@ private:
     std::vector<std::pair<MenuOption, QAction*>> m_optionActions;
     bool m_snapping = false;
     bool m_placed = false;
+    DesktopSight m_sight;
 };
 
 } // namespace tally

@@ -20,6 +20,8 @@ constexpr int kCellHeight = 78;
 constexpr int kIconCellWidth = 46;
 constexpr int kIconCellHeight = 38;
 constexpr int kLineHeight = 12;
+// A notice stands apart from the times: amber, 0x00BBGGRR.
+constexpr std::uint32_t kNoticeColor = 0x40C0FF;
 
 class TimerRowDelegate : public QStyledItemDelegate
 {
@@ -66,6 +68,9 @@ public:
         line(1, row.ActiveText);
         if (row.BackgroundLine) {
             line(2, *row.BackgroundLine);
+        } else if (row.Notice && m_list->Exposed(parts.Lines[2])) {
+            p->setPen(FromBgr(kNoticeColor));
+            line(2, *row.Notice);
         }
         if (m_list->Exposed(parts.Stopwatch)) {
             p->drawPixmap(parts.Stopwatch.topLeft(), m_list->StopwatchIcon());
@@ -201,6 +206,20 @@ void TimerListView::paintEvent(QPaintEvent* event)
     m_paintRegion = event->region();
     QListWidget::paintEvent(event);
     m_painting = false;
+    if (count() == 0 && !m_guidance.isEmpty()) {
+        QPainter p(viewport());
+        p.setFont(m_font);
+        p.setPen(FromBgr(kRowTextColor));
+        p.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, m_guidance);
+    }
+}
+
+void TimerListView::SetGuidance(const QString& text)
+{
+    if (text != m_guidance) {
+        m_guidance = text;
+        viewport()->update();
+    }
 }
 
 void TimerListView::RepaintChangedRows()
@@ -247,7 +266,7 @@ void TimerListView::RepaintChangedRows()
             if (shown->BackgroundLine && view.BackgroundLine) {
                 addTime(*shown->BackgroundLine, *view.BackgroundLine, parts.Lines[2]);
             } else {
-                add(shown->BackgroundLine != view.BackgroundLine, parts.Lines[2]);
+                add(shown->BackgroundLine != view.BackgroundLine || shown->Notice != view.Notice, parts.Lines[2]);
             }
             add(shown->ColorBar != view.ColorBar, parts.Bar);
             add(shown->Mark != view.Mark, parts.Mark);

@@ -30,6 +30,9 @@ public:
     explicit TimerListView(QWidget* parent = nullptr);
 
     void SetRowSource(RowSource source) { m_rowSource = std::move(source); }
+    // The line an empty list shows (none when empty).
+    void SetGuidance(const QString& text);
+    const QString& Guidance() const { return m_guidance; }
     // Rebuilds the rows in one batch; the selection is lost.
     void SetTimers(const std::vector<TMyTimer*>& timers);
     std::vector<TMyTimer*> SelectedTimers() const;
@@ -75,6 +78,7 @@ protected:
 
 private:
     RowSource m_rowSource;
+    QString m_guidance;
     // What each row shows, by row; empty before its first paint.
     std::vector<std::optional<TimerRowView>> m_shown;
     QPixmap m_stopwatch;

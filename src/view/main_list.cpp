@@ -2,6 +2,7 @@
 
 #include "model/project_ops.h"
 #include "runlog/brisvale_log.h"
+#include "view/timer_row.h"
 
 namespace tally {
 
@@ -15,6 +16,23 @@ std::vector<TMyTimer*> Draw(TimeModel& model, TBrisvaleLog& log)
         }
     }
     return rows;
+}
+
+std::optional<std::string> EmptyListGuidance(const TimeModel& model)
+{
+    if (!model.Timers.Empty()) {
+        return std::nullopt;
+    }
+    return "No timers yet: press + below or Ctrl+N to make your first timer.";
+}
+
+void LogSightNotices(std::span<TMyTimer* const> rows, const DesktopSight& sight, TBrisvaleLog& log)
+{
+    for (const TMyTimer* timer : rows) {
+        if (auto notice = TimerSightNotice(timer->TimerType, sight)) {
+            log.WriteLine(0, "Notice, " + timer->Name + ": " + notice->Sentence);
+        }
+    }
 }
 
 ControlsState SetControlsState(std::size_t selectedRows, const TimeModel& model, TBrisvaleLog& log)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "model/time_model.h"
+#include "platform/desktop.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,6 +16,14 @@ class TBrisvaleLog;
 
 // The timers the list shows for the current project, in list order.
 std::vector<TMyTimer*> Draw(TimeModel& model, TBrisvaleLog& log);
+
+// The line an empty list shows on the first start: how to make a timer. None
+// once any timer exists (a project that lists none shows an empty list).
+std::optional<std::string> EmptyListGuidance(const TimeModel& model);
+
+// Writes, for each listed timer that this desktop keeps from seeing what it
+// watches, its name and the notice its row and hint show.
+void LogSightNotices(std::span<TMyTimer* const> rows, const DesktopSight& sight, TBrisvaleLog& log);
 
 // Which actions and menu items are enabled.
 struct ControlsState

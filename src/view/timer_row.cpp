@@ -17,6 +17,33 @@ bool HasBackgroundLine(const TMyTimer& timer)
 
 } // namespace
 
+std::optional<SightNotice> TimerSightNotice(TimerType type, const DesktopSight& sight)
+{
+    switch (type) {
+        case ttApplication:
+        case ttCaption:
+            if (!sight.Windows) {
+                return SightNotice {"Cannot see windows",
+                                    "This desktop does not let Tallyhour Zide see other programs' windows"};
+            }
+            break;
+        case ttTyping:
+            if (!sight.Keystrokes) {
+                return SightNotice {"Cannot see typing", "This desktop does not let Tallyhour Zide see keystrokes"};
+            }
+            break;
+        case ttIdleTime:
+            if (!sight.IdleTime) {
+                return SightNotice {"Cannot see idle time",
+                                    "This desktop does not let Tallyhour Zide see when you are idle"};
+            }
+            break;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
 StateMark TimerStateMark(const TMyTimer& timer)
 {
     if (!timer.Enabled) {
@@ -25,12 +52,14 @@ StateMark TimerStateMark(const TMyTimer& timer)
     return timer.Suspended ? StateMark::Yellow : StateMark::Green;
 }
 
-TimerRowView MakeTimerRow(const TMyTimer& timer, const ListOptions& options, TDateTime now)
+TimerRowView MakeTimerRow(const TMyTimer& timer, const ListOptions& options, TDateTime now, const DesktopSight& sight)
 {
     TimerRowView row;
     row.Name = timer.Name;
     row.ActiveText = FormatDuration(options.ShowTodayTime ? timer.ActiveToday(now) : timer.ActiveTime);
-    if (HasBackgroundLine(timer)) {
+    if (auto notice = TimerSightNotice(timer.TimerType, sight)) {
+        row.Notice = std::move(notice->RowText);
+    } else if (HasBackgroundLine(timer)) {
         row.BackgroundLine = FormatDuration(options.ShowTodayTime ? timer.BackgroundToday(now) : timer.BackgroundTime);
     }
     if (options.ShowColor) {
@@ -40,7 +69,7 @@ TimerRowView MakeTimerRow(const TMyTimer& timer, const ListOptions& options, TDa
     return row;
 }
 
-TimerHintView MakeTimerHint(const TMyTimer& timer)
+TimerHintView MakeTimerHint(const TMyTimer& timer, const DesktopSight& sight)
 {
     TimerHintView hint;
     hint.Name = timer.Name;
@@ -56,6 +85,9 @@ TimerHintView MakeTimerHint(const TMyTimer& timer)
     } else {
         hint.StateText = "Timer enabled";
         hint.StateColor = kGreen;
+    }
+    if (auto notice = TimerSightNotice(timer.TimerType, sight)) {
+        hint.Notice = std::move(notice->Sentence);
     }
     return hint;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/timer.h"
+#include "platform/desktop.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,9 @@ struct TimerRowView
     std::string ActiveText;
     // Only application and caption timers have a background line.
     std::optional<std::string> BackgroundLine;
+    // In place of the background line: the desktop hides what the timer
+    // watches (see TimerSightNotice).
+    std::optional<std::string> Notice;
     std::optional<std::uint32_t> ColorBar;
     StateMark Mark = StateMark::None;
 
@@ -33,7 +37,24 @@ struct ListOptions
     bool ShowColor = false;
 };
 
-TimerRowView MakeTimerRow(const TMyTimer& timer, const ListOptions& options, TDateTime now);
+// What a timer cannot see on this desktop: a short text for its row and a
+// sentence for its hint. Application and caption timers need the windows,
+// typing timers the keystrokes, idle timers the idle time; the others need
+// nothing of the desktop.
+struct SightNotice
+{
+    std::string RowText;
+    std::string Sentence;
+
+    bool operator==(const SightNotice&) const = default;
+};
+
+std::optional<SightNotice> TimerSightNotice(TimerType type, const DesktopSight& sight);
+
+// sight: what the desktop lets the program see; a timer that needs more
+// shows a notice in place of its background line.
+TimerRowView
+MakeTimerRow(const TMyTimer& timer, const ListOptions& options, TDateTime now, const DesktopSight& sight = {});
 
 StateMark TimerStateMark(const TMyTimer& timer);
 
@@ -50,8 +71,9 @@ struct TimerHintView
     std::string TotalText;
     std::string StateText;
     std::uint32_t StateColor = 0;
+    std::string Notice; // empty unless the desktop hides what the timer watches
 };
 
-TimerHintView MakeTimerHint(const TMyTimer& timer);
+TimerHintView MakeTimerHint(const TMyTimer& timer, const DesktopSight& sight = {});
 
 } // namespace tally

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,6 +86,7 @@ protected:
         env.Settings = std::move(store);
         env.Files = &SystemFiles();
         env.SplashMs = 0;
+        env.TrayAvailable = trayAvailable;
         app = std::make_unique<Application>(std::move(env));
         app->Errors().ShowMessage
             = [this](const QString&, const QString& text) { messages.push_back(text.toStdString()); };
@@ -102,6 +104,7 @@ protected:
     NoSystemProxy proxy;
     IdleThreads threads;
     std::vector<std::string> messages;
+    std::function<bool()> trayAvailable; // empty: a tray is taken to exist
     std::unique_ptr<Application> app;
 };
 

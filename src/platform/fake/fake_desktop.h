@@ -40,6 +40,8 @@ public:
     void SetIdleSeconds(std::uint32_t seconds) { m_idleSeconds = seconds; }
     void SetCursor(ScreenPoint point) { m_cursor = point; }
     void SetFailing(Op op, bool failing = true);
+    // What the desktop claims to see (everything unless told otherwise).
+    void SetSight(DesktopSight sight) { m_sight = sight; }
 
     // Delivers a keystroke to the installed handler.
     void PressKey();
@@ -61,6 +63,7 @@ public:
     bool SetKeyboardHook(KeystrokeHandler onKeystroke) override;
     bool RemoveKeyboardHook() override;
     void SetChangeHandler(ChangeHandler onChange) override { m_onChange = std::move(onChange); }
+    DesktopSight Sight() const override { return m_sight; }
     ScreenPoint GetCursorPos() override;
     std::vector<int> EventDescriptors() override { return {}; }
     void DispatchEvents() override { }
@@ -78,6 +81,7 @@ private:
     int m_censusCalls[2] = {0, 0};
     int m_foregroundCalls = 0;
     WindowHandle m_lastStartWindow = 0;
+    DesktopSight m_sight;
 };
 
 } // namespace tally

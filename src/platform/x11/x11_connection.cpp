@@ -3,6 +3,7 @@
 #include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <xcb/randr.h>
 #include <xcb/res.h>
 #include <xcb/screensaver.h>
 #include <xcb/xinput.h>
@@ -118,6 +119,7 @@ X11Connection::X11Connection(const std::string& displayName)
     xcb_prefetch_extension_data(m_c, &xcb_res_id);
     xcb_prefetch_extension_data(m_c, &xcb_screensaver_id);
     xcb_prefetch_extension_data(m_c, &xcb_input_id);
+    xcb_prefetch_extension_data(m_c, &xcb_randr_id);
 
     const std::array<std::pair<std::string_view, xcb_atom_t*>, 8> names {{
         {"_NET_ACTIVE_WINDOW", &m_atoms.NetActiveWindow},
@@ -145,12 +147,47 @@ X11Connection::X11Connection(const std::string& displayName)
     }
 }
 
+namespace {
+
+bool FirstOutputIsXWayland(xcb_connection_t* c, xcb_window_t root, xcb_randr_query_version_cookie_t versionCookie)
+{
+    const auto version = TakeReply(c, xcb_randr_query_version_reply, versionCookie);
+    if (!version || (version->major_version == 1 && version->minor_version < 3)) {
+        return false;
+    }
+    const auto resources
+        = TakeReply(c, xcb_randr_get_screen_resources_current_reply, xcb_randr_get_screen_resources_current(c, root));
+    if (!resources || xcb_randr_get_screen_resources_current_outputs_length(resources.get()) <= 0) {
+        return false;
+    }
+    const xcb_randr_output_t first = xcb_randr_get_screen_resources_current_outputs(resources.get())[0];
+    const auto info = TakeReply(
+        c, xcb_randr_get_output_info_reply, xcb_randr_get_output_info(c, first, resources->config_timestamp));
+    if (!info) {
+        return false;
+    }
+    const std::string_view name(reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
+                                static_cast<std::size_t>(xcb_randr_get_output_info_name_length(info.get())));
+    return name.starts_with("XWAYLAND");
+}
+
+} // namespace
+
 void X11Connection::QueryExtensions()
 {
     const auto* res = xcb_get_extension_data(m_c, &xcb_res_id);
     const auto* saver = xcb_get_extension_data(m_c, &xcb_screensaver_id);
     const auto* input = xcb_get_extension_data(m_c, &xcb_input_id);
 
+    // A Wayland compositor's X layer announces itself with this extension.
+    static constexpr std::string_view kXWayland = "XWAYLAND";
+    const auto xwaylandCookie
+        = xcb_query_extension(m_c, static_cast<std::uint16_t>(kXWayland.size()), kXWayland.data());
+    const auto* randr = xcb_get_extension_data(m_c, &xcb_randr_id);
+    std::optional<xcb_randr_query_version_cookie_t> randrCookie;
+    if (randr != nullptr && randr->present) {
+        randrCookie = xcb_randr_query_version(m_c, 1, 3);
+    }
     xcb_res_query_version_cookie_t resCookie {};
     xcb_input_xi_query_version_cookie_t xiCookie {};
     if (res != nullptr && res->present) {
@@ -160,6 +197,9 @@ void X11Connection::QueryExtensions()
         xiCookie = xcb_input_xi_query_version(m_c, 2, 2);
     }
     m_hasSaver = saver != nullptr && saver->present;
+    if (auto reply = TakeReply(m_c, xcb_query_extension_reply, xwaylandCookie)) {
+        m_isXWayland = reply->present != 0;
+    }
     if (res != nullptr && res->present) {
         if (auto reply = TakeReply(m_c, xcb_res_query_version_reply, resCookie)) {
             m_hasRes = reply->server_major > 1 || (reply->server_major == 1 && reply->server_minor >= 2);
@@ -171,6 +211,13 @@ void X11Connection::QueryExtensions()
                 m_xiOpcode = input->major_opcode;
             }
         }
+    }
+    // Before the extension existed, the X layer was known by the names it
+    // gives the compositor's outputs ("XWAYLAND0", ...).
+    if (randrCookie && m_isXWayland) {
+        xcb_discard_reply(m_c, randrCookie->sequence);
+    } else if (randrCookie) {
+        m_isXWayland = FirstOutputIsXWayland(m_c, m_root, *randrCookie);
     }
 }
 

@@ -72,6 +72,7 @@ public:
     bool HasScreenSaverExtension() const { return m_hasSaver; } // MIT-SCREEN-SAVER (idle time)
     bool HasRawKeyEvents() const { return m_xiOpcode >= 0; }    // XInput 2.2
     int XInputOpcode() const { return m_xiOpcode; }
+    bool IsXWayland() const { return m_isXWayland; } // a Wayland compositor's X layer
 
     // Throws std::runtime_error naming the display when the connection broke.
     void ThrowIfBroken() const;
@@ -95,6 +96,7 @@ private:
     bool m_hasRes = false;
     bool m_hasSaver = false;
     int m_xiOpcode = -1;
+    bool m_isXWayland = false;
 };
 
 // The display a connection refers to, for messages: the given name or $DISPLAY.

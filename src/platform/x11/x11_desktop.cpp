@@ -240,6 +240,7 @@ struct X11Desktop::Impl
     ChangeHandler changeHandler;
     KeystrokeHandler keyHandler;
     bool hookActive = false;
+    DesktopSight sight;
     std::uint64_t pendingKeys = 0;
 };
 
@@ -300,8 +301,28 @@ bool X11Desktop::HasWindowManager()
     return m_impl->Run([](X11Connection& c) { return x11::QueryWindowManager(c); });
 }
 
+DesktopSight X11Desktop::Sight() const
+{
+    return m_impl->sight;
+}
+
+void X11Desktop::SetSight(DesktopSight sight)
+{
+    m_impl->sight = sight;
+}
+
+XServerFacts X11Desktop::Facts()
+{
+    return m_impl->Run([](X11Connection& c) {
+        return XServerFacts {true, c.IsXWayland(), c.HasRawKeyEvents(), c.HasScreenSaverExtension()};
+    });
+}
+
 std::uint32_t X11Desktop::IdleSeconds()
 {
+    if (!m_impl->sight.IdleTime) {
+        return 0;
+    }
     return m_impl->Run([this](X11Connection& c) -> std::uint32_t {
         // The tick asks for the idle time first; the root's children come in
         // the same round trip for the census and foreground query that follow.

@@ -2,6 +2,7 @@
 
 #include "platform/desktop.h"
 #include "platform/session_watcher.h"
+#include "platform/system/desktop_sight.h"
 
 #include <memory>
 #include <string>
@@ -50,6 +51,14 @@ public:
     ScreenPoint GetCursorPos() override;
     std::vector<int> EventDescriptors() override;
     void DispatchEvents() override;
+    // Everything, unless told otherwise: the X server cannot tell by itself
+    // whether the user's programs are its clients.
+    DesktopSight Sight() const override;
+    // Where the idle time is not seen, IdleSeconds is 0 (never idle) rather
+    // than a count that misses the input to programs this server does not see.
+    void SetSight(DesktopSight sight);
+    // What the server told when it was connected.
+    XServerFacts Facts();
 
     // The census with process ids (and, when asked, executable names) of the
     // windows that have a caption.
