@@ -201,8 +201,8 @@ int main(int argc, char** argv)
     // Qt aborts when its display plugin cannot start; a missing plugin or a
     // missing display is told in words instead.
     const tally::SessionEnvironment sessionEnv = tally::SessionEnvironment::FromProcess();
-    if (const std::string problem = tally::PrepareQtPlatform(sessionEnv); !problem.empty()) {
-        std::fprintf(stderr, "tallyhour-zide: %s\n", problem.c_str());
+    if (const std::string platformProblem = tally::PrepareQtPlatform(sessionEnv); !platformProblem.empty()) {
+        std::fprintf(stderr, "tallyhour-zide: %s\n", platformProblem.c_str());
         return 1;
     }
     QApplication app(argc, argv);
