@@ -3,6 +3,7 @@
 // report should cost no more than the load again.
 
 #include "data_tool.h"
+#include "heavy_user_model.h"
 #include "model/datetime.h"
 #include "model/time_model.h"
 #include "platform/system/posix_file_system.h"
@@ -26,29 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kTimers = 50;
-constexpr int kPeriodsPerTimer = 100'000;
-
-void FillModel(TimeModel& model)
-{
-    for (int t = 0; t < kTimers; ++t) {
-        TMyTimer& timer = model.Timers.Create();
-        timer.Name = "Timer " + std::to_string(t);
-        timer.TimerType = ttApplication;
-        timer.ProjectId = t % 5 + 1;
-        double start = 44000.0 + t;
-        for (int i = 0; i < kPeriodsPerTimer; ++i) {
-            PeriodList& list = i % 2 == 0 ? timer.ActivePeriods : timer.BackgroundPeriods;
-            list.Add(start, start + 37 * kOneSecond);
-            start += 2 * kOneMinute;
-        }
-    }
-    for (int p = 0; p < 5; ++p) {
-        TTimeProject& project = model.Projects.Create();
-        project.Id = p + 1;
-        project.Name = "Project " + std::to_string(p);
-    }
-}
+using bench::FillHeavyUserModel;
 
 struct Setup
 {
@@ -57,7 +36,7 @@ struct Setup
     {
         fs::create_directories(dir);
         TimeModel model;
-        FillModel(model);
+        FillHeavyUserModel(model);
         DataFile data {model, log, clock, SystemFiles(), DataFilePaths::InDirectory(dir)};
         data.Save(dataPath);
     }

@@ -2,6 +2,7 @@
 // 50 timers, about 80 MB) next to plain I/O of the same bytes: one write and
 // a flush to the disk, and one read of the whole file.
 
+#include "heavy_user_model.h"
 #include "model/datetime.h"
 #include "model/time_model.h"
 #include "platform/system/posix_file_system.h"
@@ -25,29 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kTimers = 50;
-constexpr int kPeriodsPerTimer = 100'000;
-
-void FillModel(TimeModel& model)
-{
-    for (int t = 0; t < kTimers; ++t) {
-        TMyTimer& timer = model.Timers.Create();
-        timer.Name = "Timer " + std::to_string(t);
-        timer.Identifiers = {"program" + std::to_string(t) + ".exe"};
-        timer.TimerType = ttApplication;
-        double start = 44000.0 + t;
-        for (int i = 0; i < kPeriodsPerTimer; ++i) {
-            PeriodList& list = i % 2 == 0 ? timer.ActivePeriods : timer.BackgroundPeriods;
-            list.Add(start, start + 37 * kOneSecond);
-            start += 2 * kOneMinute;
-        }
-    }
-    for (int p = 0; p < 5; ++p) {
-        TTimeProject& project = model.Projects.Create();
-        project.Id = p + 1;
-        project.Name = "Project " + std::to_string(p);
-    }
-}
+using bench::FillHeavyUserModel;
 
 // One data set and one folder on the disk for all benchmarks.
 struct Setup
@@ -56,7 +35,7 @@ struct Setup
         : dir(fs::temp_directory_path() / ("tally-storage-bench-" + std::to_string(getpid())))
     {
         fs::create_directories(dir);
-        FillModel(model);
+        FillHeavyUserModel(model);
         data.Save(dataPath);
         plainPath = (dir / "plain.dat").string();
     }
