@@ -260,6 +260,7 @@ void Application::Init()
         // Without a tray icon the window is the only way in (many Wayland
         // desktops show no tray).
         m_log.WriteLine(0, "NoTray");
+        m_window->KeepInTaskbar();
         m_windowCommands->actOpenExecute();
     }
     if (m_options.ProjectsVisible) {

@@ -1,8 +1,10 @@
 #include "shell/click_sound.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QTimer>
 
 #ifdef TALLY_HAVE_MULTIMEDIA
 #include <QSoundEffect>
@@ -35,7 +37,26 @@ ClickSound::ClickSound(QObject* parent)
 #endif
 }
 
-ClickSound::~ClickSound() = default;
+ClickSound::~ClickSound()
+{
+#ifdef TALLY_HAVE_MULTIMEDIA
+    // The sound loads in a thread of the sound system; a program that ends
+    // while it loads crashes in that thread at exit, so the load is let
+    // finish first (it takes milliseconds; the cap guards a stuck device).
+    if (m_impl->effect.status() == QSoundEffect::Loading) {
+        QEventLoop wait;
+        QObject::connect(&m_impl->effect, &QSoundEffect::statusChanged, &wait, [&] {
+            if (m_impl->effect.status() != QSoundEffect::Loading) {
+                wait.quit();
+            }
+        });
+        QTimer::singleShot(2000, &wait, &QEventLoop::quit);
+        if (m_impl->effect.status() == QSoundEffect::Loading) {
+            wait.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
+#endif
+}
 
 void ClickSound::Play()
 {

@@ -398,8 +398,18 @@ void MainWindow::DeleteSelectedWithQuestion()
 void MainWindow::MinimiseToTray()
 {
     MainWindowShown = false;
-    hide();
+    if (m_inTaskbar) {
+        showMinimized();
+    } else {
+        hide();
+    }
     emit minimised();
+}
+
+void MainWindow::KeepInTaskbar()
+{
+    m_inTaskbar = true;
+    setWindowFlag(Qt::Tool, false);
 }
 
 void MainWindow::CentreOnFirstShow()
@@ -477,6 +487,10 @@ void MainWindow::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange) {
         emit activationChanged();
+    } else if (event->type() == QEvent::WindowStateChange && m_inTaskbar && !MainWindowShown && isVisible()
+               && !isMinimized()) {
+        // Brought back from the taskbar: as if opened from the tray.
+        emit openRequested();
     }
 }
 

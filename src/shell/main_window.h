@@ -47,6 +47,7 @@ public:
     // While set (the statistics window is dragged), moves neither snap nor dock.
     bool SnapSuspended = false;
     bool MainWindowShown = false;
+    bool InTaskbar() const { return m_inTaskbar; }
 
     // The actions, for the tray menu and tests.
     QAction* actExit = nullptr;
@@ -67,8 +68,12 @@ public:
 
     // Runs the "Delete selected timers" question and, on Yes, the deletion.
     void DeleteSelectedWithQuestion();
-    // Minimises to the notification area.
+    // Minimises to the notification area, or to the taskbar where there is
+    // no notification area to come back from.
     void MinimiseToTray();
+    // Where no tray icon can show: the window keeps a taskbar entry, so a
+    // minimised window can be brought back. Call before the first show.
+    void KeepInTaskbar();
     // Centres the window on its screen before it is first shown.
     void CentreOnFirstShow();
     // Stops the hint timer until the next mouse movement over the list.
@@ -150,6 +155,7 @@ private:
     std::vector<std::pair<MenuOption, QAction*>> m_optionActions;
     bool m_snapping = false;
     bool m_placed = false;
+    bool m_inTaskbar = false;
     DesktopSight m_sight;
 };
 

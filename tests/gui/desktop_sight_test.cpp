@@ -189,7 +189,19 @@ TEST_F(NoTrayAppTest, WindowOpensAtStartOnlyWhereNoTrayIconCanShow)
         app.reset();
         Start(tray);
         EXPECT_EQ(app->Window().isVisible(), !tray) << "tray " << tray;
+        EXPECT_EQ(app->Window().InTaskbar(), !tray) << "tray " << tray;
     }
+    // Minimised without a tray, the window stays in the taskbar and comes
+    // back from there as if opened from the tray.
+    MainWindow& window = app->Window();
+    window.MinimiseToTray();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.MainWindowShown);
+    EXPECT_TRUE(window.isVisible());
+    window.setWindowState(Qt::WindowNoState);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.MainWindowShown);
+    EXPECT_TRUE(app->Window().isVisible());
 }
 
 } // namespace
