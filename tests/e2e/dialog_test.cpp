@@ -2,6 +2,7 @@
 #include "platform/fake/fake_clock.h"
 #include "platform/system/posix_file_system.h"
 #include "platform/system/system_clock.h"
+#include "program_fixture.h"
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
 #include "support/temp_dir.h"
@@ -136,26 +137,7 @@ TEST_F(DialogTest, CaptionTimerPickedFromRunningWindowsCountsWhileItsWindowIsInF
     auto program = StartProgram();
     ASSERT_TRUE(LogHas("FirstLaunch"));
 
-    // The "+" button under the timer list. A click that comes before the
-    // window is ready to take it is lost, so click until the dialog opens.
-    bool opened = false;
-    for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
-        ASSERT_EQ(Xdo({"search",
-                       "--sync",
-                       "--onlyvisible",
-                       "--name",
-                       "^Tallyhour Zide$",
-                       "mousemove",
-                       "--window",
-                       "%1",
-                       "69",
-                       "304",
-                       "click",
-                       "1"}),
-                  0);
-        opened = LogHas("actNewTimerExecute->", 20s);
-    }
-    ASSERT_TRUE(opened);
+    ASSERT_TRUE(ClickNewTimerButton(*rig, [&] { return LogHas("actNewTimerExecute->", 20s); }));
 
     // The name field has the focus: on to the type buttons, down to
     // "Window caption", on through the identifier list to "Add".

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,12 +75,22 @@ protected:
                 "TALLYHOUR_PROBE_URL=http://127.0.0.1:9/"};
     }
 
-    std::unique_ptr<ChildProcess> StartProgram() const
+    std::unique_ptr<ChildProcess> StartProgram() const { return StartProgram(Program()); }
+
+    std::unique_ptr<ChildProcess> StartProgram(const std::string& program) const
     {
         ChildProcess::Options options;
         options.Environment = Environment();
         options.Quiet = true;
-        return std::make_unique<ChildProcess>(std::vector<std::string> {Program()}, options);
+        return std::make_unique<ChildProcess>(std::vector<std::string> {program}, options);
+    }
+
+    // xdotool with a time-out that allows for a busy machine.
+    int Xdo(const std::vector<std::string>& args) const
+    {
+        std::vector<std::string> argv {"xdotool"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return RunProgram(argv, rig->Environment(), 60s);
     }
 
     // SIGTERM, as when the session ends; the exit code.
@@ -91,7 +102,8 @@ protected:
 
     std::string Log() const
     {
-        return std::filesystem::exists(dir.File("log.txt")) ? ReadFile(dir.File("log.txt")) : std::string();
+        const std::filesystem::path log = dataDir / "log.txt";
+        return std::filesystem::exists(log) ? ReadFile(log.string()) : std::string();
     }
 
     bool LogHas(const std::string& text, std::chrono::milliseconds timeout = 30s) const
@@ -101,14 +113,14 @@ protected:
 
     void SaveData(TimeModel& model)
     {
-        DataFile data(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
+        DataFile data(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(dataDir));
         data.Save(data.Paths().DataFile);
     }
 
     // The data file as the program left it.
     void LoadData(TimeModel& model)
     {
-        DataFile data(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
+        DataFile data(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(dataDir));
         ASSERT_EQ(data.Load(data.Paths().DataFile).State, LoadResult::Status::Loaded);
     }
 
@@ -135,10 +147,39 @@ protected:
     }
 
     TempDir dir;
+    // Where the program keeps its files: its own folder, as the marker says.
+    std::filesystem::path dataDir = dir.Path();
     std::unique_ptr<XRig> rig;
     FakeClock clock;
     TBrisvaleLog quietLog {clock};
 };
+
+// Clicks the "+" under the timer list until `opened` says the new-timer
+// dialog came: a click that comes before the window takes input is lost.
+inline bool ClickNewTimerButton(XRig& rig, const std::function<bool()>& opened)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RunProgram({"xdotool",
+                    "search",
+                    "--sync",
+                    "--onlyvisible",
+                    "--name",
+                    "^Tallyhour Zide$",
+                    "mousemove",
+                    "--window",
+                    "%1",
+                    "69",
+                    "304",
+                    "click",
+                    "1"},
+                   rig.Environment(),
+                   60s);
+        if (opened()) {
+            return true;
+        }
+    }
+    return false;
+}
 
 inline std::size_t Count(const std::string& text, const std::string& what)
 {

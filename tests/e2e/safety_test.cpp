@@ -52,24 +52,7 @@ TEST_F(SafetyTest, SessionEndWithTheTimerDialogOpenKeepsEveryTimer)
     WriteSettings("FirstLaunch=1\n");
     auto program = StartProgram();
     ASSERT_TRUE(LogHas("FirstLaunch"));
-    // The "+" under the list; a click before the window takes input is lost.
-    bool opened = false;
-    for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
-        rig->Xdotool({"search",
-                      "--sync",
-                      "--onlyvisible",
-                      "--name",
-                      "^Tallyhour Zide$",
-                      "mousemove",
-                      "--window",
-                      "%1",
-                      "69",
-                      "304",
-                      "click",
-                      "1"});
-        opened = LogHas("actNewTimerExecute->", 20s);
-    }
-    ASSERT_TRUE(opened);
+    ASSERT_TRUE(ClickNewTimerButton(*rig, [&] { return LogHas("actNewTimerExecute->", 20s); }));
     ASSERT_TRUE(XRig::WaitUntil([&] { return !rig->FindWindows("New timer").empty(); }, 30s));
 
     EXPECT_EQ(Terminate(*program), 0);
