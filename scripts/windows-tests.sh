@@ -21,10 +21,13 @@ export WINEPREFIX="$PWD/$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
 
-# A persistent server, so each test program does not wait for one to start
-# and ctest does not wait for one to linger; stopped when we are done.
+# One persistent server for the prefix, so each test program does not wait
+# for one to start and ctest does not wait for one to linger; a server left
+# from an earlier run of this prefix goes first. Stopped when we are done.
+wineserver -k 2>/dev/null || true
+wineserver -w
 wineserver -p
-trap 'wineserver -k || true' EXIT
+trap 'wineserver -k 2>/dev/null || true' EXIT
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
 ctest --test-dir "$build" -L wine --output-on-failure -j "$jobs"
