@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -54,7 +56,15 @@ TEST(Win32Files, ReplaceReadBackAndRefuse)
     EXPECT_EQ(got, 0U);
     EXPECT_FALSE(files.Close(handle));
 
+    // A file the user made read-only is not written, whoever runs us.
+    ASSERT_TRUE(::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(files.CheckWritable(target), std::errc::permission_denied);
     FileSystem::Entry entry;
+    EXPECT_FALSE(files.Inspect(target, entry));
+    EXPECT_EQ(entry.Mode, 0444U);
+    ASSERT_TRUE(::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_FALSE(files.CheckWritable(target));
+
     EXPECT_FALSE(files.Inspect(dir.File("missing"), entry));
     EXPECT_FALSE(entry.Exists);
     EXPECT_EQ(files.OpenForReading(dir.Path().string(), handle, size), std::errc::is_a_directory);

@@ -4,6 +4,27 @@
 
 namespace tally {
 
+namespace {
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#elif defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4996)
+#endif
+BOOL CallGetVersionExA(OSVERSIONINFOA& info)
+{
+    return ::GetVersionExA(&info);
+}
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#elif defined(_MSC_VER)
+#pragma warning(pop)
+#endif
+
+} // namespace
+
 std::uint8_t OsVersionCodeOf(const OSVERSIONINFOA* info)
 {
     if (info == nullptr) {
@@ -45,10 +66,8 @@ std::uint8_t OsVersionCode()
 {
     OSVERSIONINFOA info {};
     info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    const BOOL ok = ::GetVersionExA(&info);
-#pragma GCC diagnostic pop
+    // Deprecated, yet the version classes are defined by its answer.
+    const BOOL ok = CallGetVersionExA(info);
     return OsVersionCodeOf(ok ? &info : nullptr);
 }
 
@@ -101,10 +120,7 @@ std::uint32_t IdleSeconds()
 
 std::uint32_t TickCount32()
 {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     return ::GetTickCount();
-#pragma GCC diagnostic pop
 }
 
 bool IsDesktopLocked()

@@ -84,6 +84,13 @@ std::error_code Win32FileSystem::Inspect(const std::string& path, Entry& entry)
 
 std::error_code Win32FileSystem::CheckWritable(const std::string& path)
 {
+    // Said outright: Wine running as root would otherwise open the file, and
+    // the rename that follows would replace a file the user made read-only.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0
+        && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return std::make_error_code(std::errc::permission_denied);
+    }
     const HANDLE file
         = ::CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
