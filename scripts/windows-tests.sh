@@ -22,12 +22,24 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
+# The null graphics driver: windows, messages and input work without X. It
+# is set before the persistent server starts, so that no process of the run
+# (the desktop's among them) comes up with another driver.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot --init
+fi
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+
 # One persistent server for the prefix, so each test program does not wait
-# for one to start and ctest does not wait for one to linger; a server left
-# from an earlier run of this prefix goes first. Stopped when we are done.
+# for one to start and ctest does not wait for one to linger. Stopped when we
+# are done.
 wineserver -k 2>/dev/null || true
 wineserver -w
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+# Wine's own helpers (the desktop, services) start with the first program
+# that needs them and outlive it; started here, they do not hold ctest's
+# output pipes open after the tests end.
+wine "$build/bin/tallyhour-windows.exe" >/dev/null 2>&1 </dev/null
 ctest --test-dir "$build" -L wine --output-on-failure -j "$jobs"
