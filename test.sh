@@ -31,5 +31,10 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
     LSAN_OPTIONS=suppressions="$PWD/tests/sanitizer/lsan.supp" \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
+# Windows: the core, the win32 backend and the hook DLL cross-built with
+# mingw-w64, their tests run under Wine (own build folder and Wine prefix).
+tally_install_packages "${TALLY_WINDOWS_PACKAGES[@]}"
+scripts/windows-tests.sh
+
 # Fuzz the file readers for a bounded time (clang and libFuzzer, own build folder).
 scripts/fuzz.sh

@@ -86,3 +86,9 @@ TALLY_PACKAGE_PACKAGES=(
 TALLY_ASSET_PACKAGES=(
     python3-pil fonts-dejavu-core
 )
+
+# The Windows cross-build and its tests under Wine (scripts/windows-tests.sh).
+# Debian's wine runs 64-bit programs with wine64 alone: no i386 architecture.
+TALLY_WINDOWS_PACKAGES=(
+    g++-mingw-w64-x86-64-posix googletest wine wine64
+)

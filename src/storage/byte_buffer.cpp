@@ -20,7 +20,7 @@ void FreeBytes::operator()(std::uint8_t* bytes) const noexcept
     std::free(bytes);
 }
 
-ByteBuffer AllocateBytes(std::size_t size, FileSystem* adviser)
+ByteBuffer AllocateBytes(std::size_t size, [[maybe_unused]] FileSystem* adviser)
 {
     void* bytes = nullptr;
 #ifndef _WIN32 // the Windows C library has no aligned_alloc

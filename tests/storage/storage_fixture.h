@@ -261,7 +261,7 @@ inline std::filesystem::path FastTempBase()
 {
     std::error_code ec;
     const std::filesystem::path shm = "/dev/shm";
-    if (std::filesystem::is_directory(shm, ec) && access(shm.c_str(), W_OK) == 0) {
+    if (std::filesystem::is_directory(shm, ec) && access(shm.string().c_str(), W_OK) == 0) {
         return shm;
     }
     return std::filesystem::temp_directory_path();
