@@ -290,7 +290,8 @@ TEST(HelpFile, FindsTheInstalledManualUnderShare)
             test::WriteFile((dir.Path() / file).string(), "x");
         }
         SCOPED_TRACE(c.expected.string());
-        EXPECT_EQ(HelpFile((dir.Path() / "usr" / "bin").string()), (dir.Path() / c.expected).string());
+        EXPECT_EQ(std::filesystem::path(HelpFile((dir.Path() / "usr" / "bin").string())).make_preferred(),
+                  (dir.Path() / c.expected).make_preferred());
     }
 }
 
