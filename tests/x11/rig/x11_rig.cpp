@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -92,6 +93,7 @@ XRig::~XRig()
     m_tray.reset();
     m_windowManager.reset();
     m_server.reset();
+    ReleaseDisplayLock();
 }
 
 std::uint32_t XRig::Root() const
@@ -396,11 +398,34 @@ void XRig::StopServer()
     m_tray.reset();
     m_windowManager.reset();
     m_server.reset();
+    if (!m_heldLock.empty()) {
+        return;
+    }
+    // An X server passes over a number whose lock file names a live process:
+    // ours, until RestartServer.
+    const std::string lock = "/tmp/.X" + m_display.substr(1) + "-lock";
+    const int fd = ::open(lock.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444);
+    if (fd >= 0) {
+        char text[16];
+        const int n = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
+        [[maybe_unused]] auto written = ::write(fd, text, static_cast<std::size_t>(n));
+        ::close(fd);
+        m_heldLock = lock;
+    }
+}
+
+void XRig::ReleaseDisplayLock()
+{
+    if (!m_heldLock.empty()) {
+        ::unlink(m_heldLock.c_str());
+        m_heldLock.clear();
+    }
 }
 
 void XRig::RestartServer()
 {
     StopServer();
+    ReleaseDisplayLock();
     StartServer(false);
     Connect();
     if (m_options.WindowManager) {

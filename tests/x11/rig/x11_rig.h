@@ -93,7 +93,9 @@ public:
     int Screenshot(const std::string& file);
 
     // Ends the X server (and the window manager with it), or starts a new one
-    // on the same display number.
+    // on the same display number. Between the two the number stays taken
+    // (a lock file of ours), so that a server another test starts meanwhile
+    // does not take it.
     void StopServer();
     void RestartServer();
 
@@ -107,8 +109,11 @@ private:
     void StartTray();
     void Connect();
     void Disconnect();
+    void ReleaseDisplayLock();
 
     RigOptions m_options;
+    // The X lock file that keeps the number of a stopped server; empty when none.
+    std::string m_heldLock;
     std::string m_display;
     std::unique_ptr<ChildProcess> m_server;
     std::unique_ptr<ChildProcess> m_windowManager;
