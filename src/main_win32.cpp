@@ -12,6 +12,8 @@
 #include "shell/command_line.h"
 #include "storage/settings_file.h"
 
+#include <windows.h>
+
 #include <QApplication>
 #include <QSystemTrayIcon>
 
@@ -22,6 +24,7 @@
 #include <iostream>
 #include <locale>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -41,9 +44,7 @@ std::string Environment(const char* name)
     return value != nullptr ? value : "";
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     std::string problem;
     const tally::CommandLineAction action = tally::ReadCommandLine(argc, argv, problem);
@@ -124,4 +125,18 @@ int main(int argc, char** argv)
         return application.ExitCode();
     }
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::system_error& error) {
+        // The hidden window or a thread could not be made: nothing can run.
+        const std::string text = std::string("Tallyhour Zide cannot start: ") + error.what();
+        ::MessageBoxA(nullptr, text.c_str(), "Tallyhour Zide", MB_OK | MB_ICONERROR);
+        return 1;
+    }
 }
