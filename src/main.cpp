@@ -1,5 +1,4 @@
 // Wires the platform pieces, the core and the shell together.
-#include "model/version.h"
 #include "platform/logind/logind_session_watcher.h"
 #include "platform/net/curl_http_getter.h"
 #include "platform/system/data_dir.h"
@@ -12,6 +11,7 @@
 #include "platform/system/xdg_autostart.h"
 #include "platform/x11/session_desktop.h"
 #include "shell/application.h"
+#include "shell/command_line.h"
 #include "shell/qt_platform.h"
 #include "storage/settings_file.h"
 
@@ -20,8 +20,6 @@
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 
-#include <algorithm>
-#include <array>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
@@ -29,7 +27,6 @@
 #include <iostream>
 #include <locale>
 #include <mutex>
-#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -71,112 +68,23 @@ private:
     std::unique_ptr<tally::CurlHttpGetter> m_getter;
 };
 
-constexpr const char* kProgramName = "tallyhour-zide";
-
-// The toolkit's own options that this program passes on to it, and whether
-// each takes a value. Anything else is refused before the toolkit sees it,
-// so that a mistyped option is reported instead of silently ignored.
-struct ToolkitOption
-{
-    std::string_view Name;
-    bool TakesValue;
-};
-
-constexpr std::array kToolkitOptions {
-    ToolkitOption {"platform", true},
-    ToolkitOption {"platformtheme", true},
-    ToolkitOption {"plugin", true},
-    ToolkitOption {"display", true},
-    ToolkitOption {"session", true}, // the session manager restarts the program with it
-    ToolkitOption {"style", true},
-    ToolkitOption {"stylesheet", true},
-    ToolkitOption {"qwindowgeometry", true},
-    ToolkitOption {"qwindowtitle", true},
-    ToolkitOption {"reverse", false},
-    ToolkitOption {"sync", false},
-    ToolkitOption {"nograb", false},
-    ToolkitOption {"dograb", false},
-};
-
-void PrintUsage(std::ostream& out)
-{
-    out << "Usage: " << kProgramName << " [OPTION]...\n"
-        << "Tallyhour Zide, a time tracker that lives in the notification area.\n"
-           "\n"
-           "  -h, --help             print this help and end\n"
-           "      --version          print the version and end\n"
-           "\n"
-           "Options of the windowing toolkit, passed on to it (one or two leading dashes):\n"
-           "  -platform NAME, -platformtheme NAME, -plugin NAME, -display NAME,\n"
-           "  -session ID, -style NAME (or -style=NAME), -stylesheet FILE (or -stylesheet=FILE),\n"
-           "  -qwindowgeometry GEOMETRY, -qwindowtitle TITLE, -reverse, -sync, -nograb, -dograb\n"
-           "\n"
-           "The timers, the settings and the run log live in $XDG_DATA_HOME/tallyhour-zide/\n"
-           "(by default ~/.local/share/tallyhour-zide/), or beside the program when a file named\n"
-           "\"portable\" (or a timers.dat or tallyhourlite.ini) is there. TALLYHOUR_DATA_DIR names\n"
-           "another folder.\n";
-}
-
-enum class CommandLineAction { Run, Help, Version, Refuse };
-
-// Reads the command line before the toolkit starts, so that --help and
-// --version work without a display; on Refuse, problem says why.
-CommandLineAction ReadCommandLine(int argc, char** argv, std::string& problem)
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            return CommandLineAction::Help;
-        }
-        if (arg == "--version") {
-            return CommandLineAction::Version;
-        }
-        if (arg.size() < 2 || arg[0] != '-') {
-            problem = "unexpected argument '" + std::string(arg) + "'";
-            return CommandLineAction::Refuse;
-        }
-        std::string_view name = arg.substr(arg.starts_with("--") ? 2 : 1);
-        const auto equals = name.find('=');
-        const bool inlineValue = equals != std::string_view::npos;
-        if (inlineValue) {
-            name = name.substr(0, equals);
-        }
-        const auto* option = std::find_if(
-            kToolkitOptions.begin(), kToolkitOptions.end(), [&](const ToolkitOption& o) { return o.Name == name; });
-        // The toolkit reads "=value" only for the style options.
-        const bool equalsAllowed = name == "style" || name == "stylesheet";
-        if (option == kToolkitOptions.end() || (inlineValue && !equalsAllowed)) {
-            problem = "unknown option '" + std::string(arg) + "'";
-            return CommandLineAction::Refuse;
-        }
-        if (option->TakesValue && !inlineValue) {
-            if (i + 1 >= argc) {
-                problem = "option '" + std::string(arg) + "' needs a value";
-                return CommandLineAction::Refuse;
-            }
-            ++i;
-        }
-    }
-    return CommandLineAction::Run;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::string problem;
-    switch (ReadCommandLine(argc, argv, problem)) {
-        case CommandLineAction::Help:
-            PrintUsage(std::cout);
+    switch (tally::ReadCommandLine(argc, argv, problem)) {
+        case tally::CommandLineAction::Help:
+            tally::PrintUsage(std::cout);
             return std::cout.flush() ? 0 : 1;
-        case CommandLineAction::Version:
-            std::cout << kProgramName << " " << tally::kProgramVersion << "\n";
+        case tally::CommandLineAction::Version:
+            tally::PrintVersion(std::cout);
             return std::cout.flush() ? 0 : 1;
-        case CommandLineAction::Refuse:
-            std::cerr << kProgramName << ": " << problem << "\n";
-            PrintUsage(std::cerr);
+        case tally::CommandLineAction::Refuse:
+            std::cerr << tally::kProgramName << ": " << problem << "\n";
+            tally::PrintUsage(std::cerr);
             return 2;
-        case CommandLineAction::Run:
+        case tally::CommandLineAction::Run:
             break;
     }
     // A peer that goes away (the X server, a web server) must give an error

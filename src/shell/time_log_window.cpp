@@ -15,13 +15,29 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#ifdef _WIN32
+#include <QLocale>
+#else
 #include <langinfo.h>
+#endif
 
 namespace tally {
 
 namespace {
 
 constexpr int kPeriodRole = Qt::UserRole;
+
+// The locale's long time as a time field's display format.
+QString LongTimeEditFormat()
+{
+#ifdef _WIN32
+    // Qt reads the user's time format from Windows and gives it in its own
+    // notation already.
+    return QLocale::system().timeFormat(QLocale::LongFormat);
+#else
+    return QString::fromStdString(TimeEditFormat(nl_langinfo(T_FMT)));
+#endif
+}
 
 } // namespace
 
@@ -34,7 +50,7 @@ TFormSetTime::TFormSetTime(QWidget* parent)
     setObjectName(QStringLiteral("TFormSetTime"));
     setWindowTitle(QStringLiteral("Set new timer log event time"));
     // The same long time format as the duration and the log's rows.
-    const QString format = QString::fromStdString(TimeEditFormat(nl_langinfo(T_FMT)));
+    const QString format = LongTimeEditFormat();
     m_dtpSt->setDisplayFormat(format);
     m_dtpEn->setDisplayFormat(format);
     auto* form = new QFormLayout;

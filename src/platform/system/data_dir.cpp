@@ -24,42 +24,19 @@ std::string ProgramFilePath()
     return text;
 }
 
-bool IsPortableFolder(const fs::path& programFolder)
-{
-    if (programFolder.empty()) {
-        return false;
-    }
-    for (const char* name : {"timers.dat", "tallyhourlite.ini", kPortableMarker}) {
-        // Any kind of entry counts: a damaged or unreadable data file must
-        // be reported where it lies, not hidden by an empty list elsewhere.
-        std::error_code error;
-        if (fs::symlink_status(programFolder / name, error).type() != fs::file_type::not_found && !error) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string ChooseInstallPath(const fs::path& programFolder, const UserDirs& dirs, std::string_view dataDirOverride)
 {
-    if (!dataDirOverride.empty()) {
-        std::error_code error;
-        fs::path chosen = fs::absolute(fs::path(dataDirOverride), error);
-        if (error) {
-            chosen = fs::path(dataDirOverride);
-        }
-        return (chosen / "").string();
+    const DataFolderChoice choice = ChooseDataFolder(programFolder, dirs.DataHome / kDataFolderName, dataDirOverride);
+    if (!choice.PerUser) {
+        return WithTrailingSeparator(choice.Folder);
     }
-    if (IsPortableFolder(programFolder)) {
-        return (programFolder / "").string();
-    }
-    const fs::path data = dirs.DataHome / kDataFolderName;
+    const fs::path& data = choice.Folder;
     std::error_code error;
     fs::create_directories(dirs.DataHome, error);
     // An existing folder is fine; any other failure is left to the first
     // write to report.
     static_cast<void>(::mkdir(data.c_str(), 0700));
-    return (data / "").string();
+    return WithTrailingSeparator(data);
 }
 
 } // namespace tally

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace tally {
+
+inline constexpr const char* kProgramName = "tallyhour-zide";
+
+enum class CommandLineAction { Run, Help, Version, Refuse };
+
+// Reads the command line before the toolkit starts, so that --help and
+// --version work without a display. Only the toolkit's options the program
+// passes on are accepted: a mistyped option is reported instead of silently
+// ignored. On Refuse, problem says why.
+CommandLineAction ReadCommandLine(int argc, char** argv, std::string& problem);
+
+// The usage text, with where this system keeps the data.
+void PrintUsage(std::ostream& out);
+
+// "tallyhour-zide 1.2.3.4" and a line end.
+void PrintVersion(std::ostream& out);
+
+} // namespace tally
