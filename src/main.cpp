@@ -24,7 +24,6 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 #include <locale>
 #include <mutex>
 #include <sys/socket.h>
@@ -72,20 +71,8 @@ private:
 
 int main(int argc, char** argv)
 {
-    std::string problem;
-    switch (tally::ReadCommandLine(argc, argv, problem)) {
-        case tally::CommandLineAction::Help:
-            tally::PrintUsage(std::cout);
-            return std::cout.flush() ? 0 : 1;
-        case tally::CommandLineAction::Version:
-            tally::PrintVersion(std::cout);
-            return std::cout.flush() ? 0 : 1;
-        case tally::CommandLineAction::Refuse:
-            std::cerr << tally::kProgramName << ": " << problem << "\n";
-            tally::PrintUsage(std::cerr);
-            return 2;
-        case tally::CommandLineAction::Run:
-            break;
+    if (const auto status = tally::AnswerCommandLine(argc, argv)) {
+        return *status;
     }
     // A peer that goes away (the X server, a web server) must give an error
     // on the write, not end the program.

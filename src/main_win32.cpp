@@ -21,7 +21,6 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
-#include <iostream>
 #include <locale>
 #include <string>
 #include <system_error>
@@ -46,24 +45,8 @@ std::string Environment(const char* name)
 
 int Run(int argc, char** argv)
 {
-    std::string problem;
-    const tally::CommandLineAction action = tally::ReadCommandLine(argc, argv, problem);
-    if (action != tally::CommandLineAction::Run) {
-        tally::UseParentConsole();
-    }
-    switch (action) {
-        case tally::CommandLineAction::Help:
-            tally::PrintUsage(std::cout);
-            return std::cout.flush() ? 0 : 1;
-        case tally::CommandLineAction::Version:
-            tally::PrintVersion(std::cout);
-            return std::cout.flush() ? 0 : 1;
-        case tally::CommandLineAction::Refuse:
-            std::cerr << tally::kProgramName << ": " << problem << "\n";
-            tally::PrintUsage(std::cerr);
-            return 2;
-        case tally::CommandLineAction::Run:
-            break;
+    if (const auto status = tally::AnswerCommandLine(argc, argv, [] { tally::UseParentConsole(); })) {
+        return *status;
     }
     // A second start ends at once; the running instance carries on.
     tally::SingleInstance instance;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iostream>
 #include <string_view>
 
 namespace tally {
@@ -110,6 +111,32 @@ CommandLineAction ReadCommandLine(int argc, char** argv, std::string& problem)
         }
     }
     return CommandLineAction::Run;
+}
+
+std::optional<int> AnswerCommandLine(int argc, char** argv, const std::function<void()>& beforeOutput)
+{
+    std::string problem;
+    const CommandLineAction action = ReadCommandLine(argc, argv, problem);
+    if (action == CommandLineAction::Run) {
+        return std::nullopt;
+    }
+    if (beforeOutput) {
+        beforeOutput();
+    }
+    switch (action) {
+        case CommandLineAction::Help:
+            PrintUsage(std::cout);
+            return std::cout.flush() ? 0 : 1;
+        case CommandLineAction::Version:
+            PrintVersion(std::cout);
+            return std::cout.flush() ? 0 : 1;
+        case CommandLineAction::Refuse:
+        case CommandLineAction::Run:
+            break;
+    }
+    std::cerr << kProgramName << ": " << problem << "\n";
+    PrintUsage(std::cerr);
+    return 2;
 }
 
 } // namespace tally

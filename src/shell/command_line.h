@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -20,5 +22,11 @@ void PrintUsage(std::ostream& out);
 
 // "tallyhour-zide 1.2.3.4" and a line end.
 void PrintVersion(std::ostream& out);
+
+// Answers --help, --version and a wrong command line on the standard
+// streams. Returns the exit status when the program ends here, nothing when
+// it should run. beforeOutput runs before anything is printed (a program
+// without a console of its own finds its parent's).
+std::optional<int> AnswerCommandLine(int argc, char** argv, const std::function<void()>& beforeOutput = {});
 
 } // namespace tally
