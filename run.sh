@@ -23,20 +23,34 @@ if [[ -z "${TALLYHOUR_DATA_DIR:-}" && ! -e "$program_dir/portable" ]] &&
     lock="${XDG_RUNTIME_DIR:-/nonexistent}/tallyhour-zide.lock"
     [[ -d "${XDG_RUNTIME_DIR:-/nonexistent}" ]] || lock="${TMPDIR:-/tmp}/tallyhour-zide-$(id -u).lock"
     if [[ -e "$data_dir/timers.dat" || -e "$data_dir/tallyhourlite.ini" ]]; then
-        echo "run.sh: both $program_dir and $data_dir hold timers; the program keeps using $program_dir." >&2
-        echo "run.sh: move the files you want to keep into $data_dir to use that one." >&2
+        # Starting now would keep saving into the build tree, which a clean
+        # deletes: the user chooses first.
+        echo "run.sh: both $program_dir and $data_dir hold timers." >&2
+        echo "run.sh: move the files you want to keep into $data_dir (and the others out of $program_dir)," >&2
+        echo "run.sh: or put an empty file named 'portable' into $program_dir to keep using that one." >&2
+        exit 1
     elif [[ -e "$lock" ]] && ! flock -n "$lock" true; then
         echo "run.sh: the program is running; its data stay in $program_dir for now." >&2
     else
         mkdir -p "$data_home"
         mkdir -p -m 700 "$data_dir"
-        for name in timers.dat tallyhourlite.ini log.txt '~timersBackup.dat' loadatime.txt notloadprojectid.txt \
-            notloadprojects.txt; do
+        names=(timers.dat tallyhourlite.ini log.txt '~timersBackup.dat' loadatime.txt notloadprojectid.txt
+            notloadprojects.txt)
+        left=()
+        for name in "${names[@]}"; do
             if [[ -e "$program_dir/$name" ]]; then
                 mv -n "$program_dir/$name" "$data_dir/"
             fi
+            if [[ -e "$program_dir/$name" ]]; then
+                left+=("$name")
+            fi
         done
-        echo "run.sh: moved the timers and settings from $program_dir to $data_dir." >&2
+        if [[ ${#left[@]} -eq 0 ]]; then
+            echo "run.sh: moved the timers and settings from $program_dir to $data_dir." >&2
+        else
+            # Same names already in the data folder: nothing is overwritten.
+            echo "run.sh: moved the timers and settings to $data_dir; left in $program_dir: ${left[*]}" >&2
+        fi
     fi
 fi
 

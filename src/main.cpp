@@ -95,6 +95,14 @@ int main(int argc, char** argv)
     }
     // Qt aborts when its display plugin cannot start; a missing plugin or a
     // missing display is told in words instead.
+    // The display and the plugin named on the command line are the ones the
+    // toolkit uses; the desktop's own connection must watch the same display.
+    if (const auto display = tally::ToolkitOptionValue(argc, argv, "display")) {
+        qputenv("DISPLAY", QByteArray::fromStdString(*display));
+    }
+    if (const auto platform = tally::ToolkitOptionValue(argc, argv, "platform")) {
+        qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(*platform));
+    }
     const tally::SessionEnvironment sessionEnv = tally::SessionEnvironment::FromProcess();
     if (const std::string platformProblem = tally::PrepareQtPlatform(sessionEnv); !platformProblem.empty()) {
         std::fprintf(stderr, "tallyhour-zide: %s\n", platformProblem.c_str());

@@ -113,6 +113,19 @@ CommandLineAction ReadCommandLine(int argc, char** argv, std::string& problem)
     return CommandLineAction::Run;
 }
 
+std::optional<std::string> ToolkitOptionValue(int argc, char** argv, std::string_view option)
+{
+    std::optional<std::string> value;
+    for (int i = 1; i + 1 < argc; ++i) {
+        std::string_view arg = argv[i];
+        arg.remove_prefix(arg.starts_with("--") ? 2 : arg.starts_with("-") ? 1 : 0);
+        if (arg == option) {
+            value = argv[++i];
+        }
+    }
+    return value;
+}
+
 std::optional<int> AnswerCommandLine(int argc, char** argv, const std::function<void()>& beforeOutput)
 {
     std::string problem;

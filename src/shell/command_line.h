@@ -4,6 +4,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace tally {
 
@@ -22,6 +23,11 @@ void PrintUsage(std::ostream& out);
 
 // "tallyhour-zide 1.2.3.4" and a line end.
 void PrintVersion(std::ostream& out);
+
+// The value given to a toolkit option that takes one ("display" for
+// "-display :1"), the last one when given twice; nothing when not given.
+// Call on a command line that ReadCommandLine accepted.
+std::optional<std::string> ToolkitOptionValue(int argc, char** argv, std::string_view option);
 
 // Answers --help, --version and a wrong command line on the standard
 // streams. Returns the exit status when the program ends here, nothing when

@@ -182,6 +182,8 @@ void THistogramPage::Show(const HistogramChart& chart)
     m_chart->legend()->setVisible(chart.Options.ShowLegend && !chart.Series.empty());
     if (chart.Series.empty()) {
         m_axisY->setRange(0, 1);
+        // The range may not have changed, so its signal may not come.
+        PlaceMarks();
         return;
     }
 

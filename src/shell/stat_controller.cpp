@@ -565,7 +565,12 @@ void StatController::pExportClick()
         return;
     }
     const std::vector<TMyTimer*> selected = m_env.Window.List().SelectedTimers();
-    const std::string csv = ExportStatPeriods(LiveObject(), selected, m_env.Model, m_dates.StatDate, m_dates.StatEnd);
+    const std::string csv = ExportStatPeriods(LiveObject(),
+                                              selected,
+                                              m_env.Model,
+                                              m_dates.StatDate,
+                                              m_dates.StatEnd,
+                                              m_form->ShownPage() == StatPage::Histogram);
     try {
         // Through a temporary file: a failed write leaves no half file.
         WriteFileAtomically(m_env.Files,

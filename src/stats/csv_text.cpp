@@ -20,12 +20,13 @@ std::optional<std::string> IsoLocalTime(TDateTime t)
         return std::nullopt;
     }
     // The whole part is the day; the fraction, counted away from zero, the
-    // time of that day. Rounding up to midnight moves to the next day.
+    // time of that day. Rounding up to midnight moves to the next calendar
+    // day, which is the next whole number before 1899-12-30 too.
     double day = std::trunc(t);
     auto ms = std::llround(std::fabs(t - day) * kMsPerDay);
     if (ms >= 86400000) {
         ms -= 86400000;
-        day += t < 0 ? -1.0 : 1.0;
+        day += 1.0;
     }
     const CivilDate date = DecodeDate(day);
     if (date.Year < 1 || date.Year > 9999) {
@@ -71,6 +72,18 @@ std::string CsvField(std::string_view text)
         field += c;
     }
     return field + '"';
+}
+
+std::string SpreadsheetField(std::string_view text)
+{
+    // A cell that starts like a formula is taken as one by a spreadsheet;
+    // names come from window captions, which anybody can choose.
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+        std::string guarded = "'";
+        guarded += text;
+        return CsvField(guarded);
+    }
+    return CsvField(text);
 }
 
 std::string SecondsText(double seconds)

@@ -20,6 +20,11 @@ std::optional<std::string> IsoDay(std::int64_t day);
 // leading or trailing blanks; quotes inside are doubled.
 std::string CsvField(std::string_view text);
 
+// CsvField for a file meant for a spreadsheet: text that starts like a
+// formula (=, +, -, @, a tab or a carriage return) gets a leading apostrophe,
+// so the spreadsheet shows it instead of running it.
+std::string SpreadsheetField(std::string_view text);
+
 // Seconds with three decimals, in the C locale's notation.
 std::string SecondsText(double seconds);
 

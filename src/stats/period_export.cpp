@@ -37,16 +37,18 @@ void CsvRows(std::string& out,
 
 } // namespace
 
-std::string WorkPeriodsCsv(std::span<const TMyTimer* const> timers, const ProjectList& projects, DayRange range)
+std::string
+WorkPeriodsCsv(std::span<const TMyTimer* const> timers, const ProjectList& projects, DayRange range, CsvNames names)
 {
+    const auto field = names == CsvNames::SpreadsheetSafe ? SpreadsheetField : CsvField;
     std::string out = "timer,project,kind,start,stop,duration_seconds\r\n";
     for (const TMyTimer* timer : timers) {
         if (!timer) {
             continue;
         }
         const TTimeProject* project = projects.FindById(timer->ProjectId);
-        const std::string name = CsvField(timer->Name);
-        const std::string projectName = project ? CsvField(project->Name) : std::string();
+        const std::string name = field(timer->Name);
+        const std::string projectName = project ? field(project->Name) : std::string();
         CsvRows(out, name, projectName, timer->ActivePeriods, "active", range);
         CsvRows(out, name, projectName, timer->BackgroundPeriods, "background", range);
     }
@@ -73,10 +75,12 @@ std::string ExportStatPeriods(const StatObject& object,
                               std::span<TMyTimer* const> selected,
                               const TimeModel& model,
                               TDateTime statDate,
-                              TDateTime statEnd)
+                              TDateTime statEnd,
+                              bool histogramShown)
 {
     const std::vector<const TMyTimer*> timers = StatObjectTimers(object, selected, model.Timers);
-    return WorkPeriodsCsv(timers, model.Projects, DayRange {DayOf(statDate), DayOf(statEnd)});
+    const DayRange days {DayOf(statDate), DayOf(histogramShown ? statEnd : statDate)};
+    return WorkPeriodsCsv(timers, model.Projects, days, CsvNames::SpreadsheetSafe);
 }
 
 } // namespace tally

@@ -1,4 +1,5 @@
 #include "model/version.h"
+#include "program_fixture.h"
 #include "support/temp_dir.h"
 #include "x11_rig.h"
 
@@ -93,6 +94,24 @@ TEST_F(CommandLineTest, HelpAndVersionAnswerOnStdoutOthersAreRefusedWithTheUsage
             EXPECT_EQ(run.Err, "");
         }
     }
+}
+
+// "-display" picks the display for the toolkit; the desktop's own
+// connection (windows, idle time, keystrokes) must watch the same one.
+TEST_F(ProgramTest, TheDisplayNamedOnTheCommandLineIsTheOneWatched)
+{
+    ChildProcess::Options options;
+    options.Environment = Environment();
+    for (std::string& entry : options.Environment) {
+        if (entry.starts_with("DISPLAY=")) {
+            entry = "DISPLAY=";
+        }
+    }
+    options.Quiet = true;
+    ChildProcess program({Program(), "-display", rig->Display()}, options);
+    ASSERT_TRUE(LogHas("Init->")) << Log();
+    EXPECT_NE(Log().find("Desktop: X display " + rig->Display() + ";"), std::string::npos) << Log();
+    EXPECT_EQ(Terminate(program), 0);
 }
 
 } // namespace

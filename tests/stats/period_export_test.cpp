@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -60,7 +62,7 @@ protected:
     // The window shows the 3rd (with some time of day) through the 5th.
     std::string Export(const StatObject& object, std::vector<TMyTimer*> selected)
     {
-        return ExportStatPeriods(object, selected, model, At(3, 15, 30), At(5, 15, 30));
+        return ExportStatPeriods(object, selected, model, At(3, 15, 30), At(5, 15, 30), true);
     }
 };
 
@@ -84,9 +86,16 @@ TEST_F(PeriodExportTest, ExportsTheObjectsPeriodsOfTheShownDays)
     EXPECT_EQ(Export(model.Projects.FindById(1), {&mail}), kHeader + editorRows + shellRows);
     EXPECT_EQ(Export(StatObject {}, {&editor}), kHeader);
 
-    // One day shown: the period that began the evening before stays out.
-    EXPECT_EQ(ExportStatPeriods(&editor, {}, model, At(3, 0, 0), At(3, 23, 59)),
-              kHeader + editorRows.substr(0, editorRows.find("\r\n") + 2));
+    // One day shown: the period that began the evening before stays out. The
+    // text and log pages show the chosen day alone, whatever the histogram's length.
+    const std::string firstRow = editorRows.substr(0, editorRows.find("\r\n") + 2);
+    EXPECT_EQ(ExportStatPeriods(&editor, {}, model, At(3, 0, 0), At(3, 23, 59), true), kHeader + firstRow);
+    EXPECT_EQ(ExportStatPeriods(&editor, {}, model, At(3, 15, 30), At(5, 15, 30), false), kHeader + firstRow);
+
+    // A name that a spreadsheet would run as a formula is shown as text.
+    editor.Name = "=HYPERLINK(\"x\")";
+    const std::string guarded = ExportStatPeriods(&editor, {}, model, At(3, 0, 0), At(3, 23, 59), true);
+    EXPECT_TRUE(guarded.substr(std::strlen(kHeader)).starts_with("\"'=HYPERLINK(\"\"x\"\")\",")) << guarded;
 }
 
 TEST(DayFigures, RunningPeriodsCountOnTodayOnly)
@@ -122,7 +131,7 @@ TEST(ExportWrite, FailedStepLeavesTheTargetUntouched)
     TMyTimer& timer = model.Timers.Create();
     timer.Name = "Editor";
     timer.ActivePeriods.Add(kToday + EncodeTime(9, 0, 0), kToday + EncodeTime(10, 0, 0));
-    const std::string csv = ExportStatPeriods(&timer, {}, model, kToday, kToday);
+    const std::string csv = ExportStatPeriods(&timer, {}, model, kToday, kToday, false);
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size());
 
     using Step = FaultyFileSystem::Step;

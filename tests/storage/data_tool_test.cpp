@@ -425,6 +425,10 @@ TEST(DataToolText, QuotingMoneyAndInstantsAtTheirEdges)
               "2024-12-31T23:59:59.999");
     EXPECT_EQ(datatool::IsoLocalTime(EncodeDateTime(2024, 12, 31, 23, 59, 59, 999) + 0.6 / kMsPerDay),
               "2025-01-01T00:00:00.000");
+    // Before 1899-12-30 the fraction still counts the time of day forward.
+    EXPECT_EQ(datatool::IsoLocalTime(-1.25), "1899-12-29T06:00:00.000");
+    EXPECT_EQ(datatool::IsoLocalTime(-1.0 - 0.9999999999), "1899-12-30T00:00:00.000");
+    EXPECT_EQ(datatool::IsoLocalTime(-0.9999999999), "1899-12-31T00:00:00.000");
     EXPECT_EQ(datatool::IsoLocalTime(1e300), std::nullopt);
     EXPECT_EQ(datatool::IsoLocalTime(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
     EXPECT_EQ(datatool::IsoLocalTime(-1e9), std::nullopt);
