@@ -2,6 +2,7 @@
 
 #include "model/version.h"
 #include "platform/x11/x11_desktop.h"
+#include "window_listing.h"
 
 #ifdef TALLY_HAVE_LOGIND
 #include "platform/logind/logind_session_watcher.h"
@@ -13,20 +14,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
-
-std::string Hex(tally::WindowHandle handle)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%08llx", static_cast<unsigned long long>(handle));
-    return text;
-}
-
-std::string Quoted(const std::string& caption)
-{
-    return caption.empty() ? std::string("(no caption)") : "\"" + caption + "\"";
-}
 
 int Usage(std::ostream& out, int code)
 {
@@ -90,36 +80,21 @@ int main(int argc, char** argv)
 
         const auto windows = desktop.Census(0, true);
         const tally::WindowHandle foreground = desktop.GetForegroundWindow();
-        std::cout << "Foreground window: ";
-        if (foreground == 0) {
-            std::cout << "none\n";
-        } else {
-            std::string caption;
-            for (const auto& info : windows) {
-                if (info.Window.Handle == foreground) {
-                    caption = " " + Quoted(info.Window.Caption);
-                }
-            }
-            std::cout << Hex(foreground) << caption << "\n";
-        }
-
-        std::cout << "\nTop-level windows, top first (" << windows.size() << "):\n";
-        std::printf(
-            "  %-10s  %-7s  %-5s  %7s  %-20s  %s\n", "handle", "state", "owned", "pid", "executable", "caption");
-        std::fflush(stdout);
+        const std::string* caption = nullptr;
+        std::vector<tally::tools::ListedWindow> rows;
         for (const auto& info : windows) {
-            const auto& w = info.Window;
-            const std::string pid = info.ProcessId > 0 ? std::to_string(info.ProcessId) : "-";
-            const std::string exe = w.ProcessName.empty() ? "-" : w.ProcessName;
-            std::printf("  %-10s  %-7s  %-5s  %7s  %-20s  %s\n",
-                        Hex(w.Handle).c_str(),
-                        w.Visible ? "visible" : "hidden",
-                        w.Owned ? "yes" : "no",
-                        pid.c_str(),
-                        exe.c_str(),
-                        Quoted(w.Caption).c_str());
+            if (info.Window.Handle == foreground) {
+                caption = &info.Window.Caption;
+            }
+            rows.push_back({info.Window.Handle,
+                            info.Window.Visible,
+                            info.Window.Owned,
+                            info.ProcessId,
+                            info.Window.ProcessName,
+                            info.Window.Caption});
         }
-        std::fflush(stdout);
+        tally::tools::PrintForeground(std::cout, foreground, caption);
+        tally::tools::PrintWindowTable(std::cout, rows);
 
         std::cout << "\nIdle seconds: " << desktop.IdleSeconds() << "\n";
         const bool locked = watcher != nullptr && watcher->IsLocked();
