@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Keeps the core's layering: each core folder includes only the folders below
 # it, and no core file (nor the platform interface) includes an operating-
-# system, Qt or X header. Run by the build and by ./test.sh; prints every
-# offending line and fails if there is one.
+# system, Qt or X header. The shell lives in feature folders only, and its
+# shared widgets (shell/common) reach no feature. Run by the build and by
+# ./test.sh; prints every offending line and fails if there is one.
 set -euo pipefail
 src="${1:-$(dirname "$0")/../src}"
 
@@ -52,4 +53,30 @@ for folder in "${!allowed[@]}"; do
         done < <(grep -E '^#\s*include' "$file")
     done
 done
+
+# The shell: every file in a feature folder, includes of the shell by folder.
+shell_features="app main_window projects statistics common"
+if [ -d "$src/shell" ]; then
+    for file in $(find "$src/shell" -maxdepth 1 -name '*.h' -o -maxdepth 1 -name '*.cpp'); do
+        report "$file" "belongs in one of the shell's folders ($shell_features)"
+    done
+    for file in $(find "$src/shell" -mindepth 2 -name '*.h' -o -mindepth 2 -name '*.cpp'); do
+        folder=$(basename "$(dirname "$file")")
+        if [[ " $shell_features " != *" $folder "* ]]; then
+            report "$file" "is in an unknown shell folder: $folder"
+            continue
+        fi
+        while IFS= read -r line; do
+            if [[ "$line" =~ ^#[[:space:]]*include[[:space:]]*\"shell/([^\"]*)\" ]]; then
+                rest="${BASH_REMATCH[1]}"
+                target="${rest%%/*}"
+                if [ "$target" = "$rest" ] || [[ " $shell_features " != *" $target "* ]]; then
+                    report "$file" "includes the shell outside its folders: $line"
+                elif [ "$folder" = common ] && [ "$target" != common ]; then
+                    report "$file" "shared widgets include a feature: $line"
+                fi
+            fi
+        done < <(grep -E '^#\s*include' "$file")
+    done
+fi
 exit $failed

@@ -31,7 +31,7 @@ if [ -d "$qt_include/QtWidgets" ]; then
         syntax_flags+=(-isystem "$qt_include/$module")
     done
     echo "Checking the shell and the Windows entry point for Windows (syntax only)"
-    printf '%s\0' src/shell/*.cpp src/main_win32.cpp |
+    { find src/shell -name '*.cpp' -print0; printf '%s\0' src/main_win32.cpp; } |
         xargs -0 -n 1 -P "$jobs" x86_64-w64-mingw32-g++-posix "${syntax_flags[@]}"
 else
     echo "No Qt 6 headers in $qt_include: the shell's Windows syntax check is skipped" >&2

@@ -10,9 +10,9 @@
 #include "platform/system/user_dirs.h"
 #include "platform/system/xdg_autostart.h"
 #include "platform/x11/session_desktop.h"
-#include "shell/application.h"
-#include "shell/command_line.h"
-#include "shell/qt_platform.h"
+#include "shell/app/application.h"
+#include "shell/app/command_line.h"
+#include "shell/app/qt_platform.h"
 #include "storage/settings_file.h"
 
 #include <QApplication>

@@ -8,8 +8,8 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/winhttp_getter.h"
-#include "shell/application.h"
-#include "shell/command_line.h"
+#include "shell/app/application.h"
+#include "shell/app/command_line.h"
 #include "storage/settings_file.h"
 
 #include <windows.h>

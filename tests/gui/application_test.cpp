@@ -7,12 +7,12 @@
 #include "platform/system/idle_threads.h"
 #include "platform/system/no_system_proxy.h"
 #include "platform/system/posix_file_system.h"
-#include "shell/application.h"
-#include "shell/hint_window.h"
-#include "shell/main_window.h"
-#include "shell/tick_driver.h"
-#include "shell/timer_dialog.h"
-#include "shell/timer_list_view.h"
+#include "shell/app/application.h"
+#include "shell/app/tick_driver.h"
+#include "shell/main_window/hint_window.h"
+#include "shell/main_window/main_window.h"
+#include "shell/main_window/timer_dialog.h"
+#include "shell/main_window/timer_list_view.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "shell/clock_text.h"
-#include "shell/timer_list_view.h"
+#include "shell/main_window/clock_text.h"
+#include "shell/main_window/timer_list_view.h"
 
 #include <QImage>
 #include <QPainter>

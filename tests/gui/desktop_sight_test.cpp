@@ -1,9 +1,9 @@
 #include "model/settings_store.h"
-#include "shell/hint_placer.h"
-#include "shell/hint_window.h"
-#include "shell/main_window.h"
-#include "shell/qt_platform.h"
-#include "shell/timer_list_view.h"
+#include "shell/app/qt_platform.h"
+#include "shell/main_window/hint_placer.h"
+#include "shell/main_window/hint_window.h"
+#include "shell/main_window/main_window.h"
+#include "shell/main_window/timer_list_view.h"
 
 #include <QImage>
 #include <QScreen>

@@ -9,7 +9,7 @@
 #include "platform/system/idle_threads.h"
 #include "platform/system/no_system_proxy.h"
 #include "platform/system/posix_file_system.h"
-#include "shell/application.h"
+#include "shell/app/application.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "model/datetime.h"
 #include "model/settings_store.h"
-#include "shell/application.h"
-#include "shell/main_window.h"
-#include "shell/period_dialog.h"
-#include "shell/stat_controller.h"
-#include "shell/stat_window.h"
-#include "shell/timer_list_view.h"
+#include "shell/app/application.h"
+#include "shell/main_window/main_window.h"
+#include "shell/main_window/timer_list_view.h"
+#include "shell/statistics/period_dialog.h"
+#include "shell/statistics/stat_controller.h"
+#include "shell/statistics/stat_window.h"
 
 #include <QApplication>
 #include <QImage>

@@ -2,8 +2,8 @@
 #include "model/project_ops.h"
 #include "platform/fake/fake_clock.h"
 #include "runlog/brisvale_log.h"
-#include "shell/main_window.h"
-#include "shell/timer_list_view.h"
+#include "shell/main_window/main_window.h"
+#include "shell/main_window/timer_list_view.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>

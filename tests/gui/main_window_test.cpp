@@ -1,11 +1,11 @@
 #include "model/datetime.h"
 #include "platform/fake/fake_clock.h"
 #include "runlog/brisvale_log.h"
-#include "shell/hint_window.h"
-#include "shell/image_button.h"
-#include "shell/main_window.h"
-#include "shell/splash_about.h"
-#include "shell/timer_list_view.h"
+#include "shell/app/splash_about.h"
+#include "shell/common/image_button.h"
+#include "shell/main_window/hint_window.h"
+#include "shell/main_window/main_window.h"
+#include "shell/main_window/timer_list_view.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>

@@ -6,12 +6,12 @@
 #include "platform/system/idle_threads.h"
 #include "platform/system/no_system_proxy.h"
 #include "platform/system/posix_file_system.h"
-#include "shell/application.h"
-#include "shell/main_window.h"
-#include "shell/project_dialog.h"
-#include "shell/projects_controller.h"
-#include "shell/projects_window.h"
-#include "shell/timer_list_view.h"
+#include "shell/app/application.h"
+#include "shell/main_window/main_window.h"
+#include "shell/main_window/timer_list_view.h"
+#include "shell/projects/project_dialog.h"
+#include "shell/projects/projects_controller.h"
+#include "shell/projects/projects_window.h"
 #include "support/temp_dir.h"
 
 #include <QTest>
