@@ -15,7 +15,7 @@ declare -A allowed=(
     [storage]="model runlog platform"
     [tracking]="model runlog platform"
     [stats]="model runlog platform"
-    [view]="model runlog platform"
+    [view]="model runlog platform stats storage"
 )
 # Headers that tie code to a system or a toolkit.
 system='^#\s*include\s*<(Q[A-Za-z]*|X11/|xcb/|systemd/|curl/|windows\.h|winsock|io\.h|unistd\.h|fcntl\.h|sys/|dirent\.h|dlfcn\.h|poll\.h|pthread\.h|termios\.h|pwd\.h|grp\.h)'

@@ -55,14 +55,6 @@ void AddPoint(ChartSeries& series, TDateTime day, TDateTime duration, ChartUnit 
 
 } // namespace
 
-ChartUnit ChartUnitFromIndex(int index)
-{
-    if (index == static_cast<int>(ChartUnit::Seconds) || index == static_cast<int>(ChartUnit::Minutes)) {
-        return static_cast<ChartUnit>(index);
-    }
-    return ChartUnit::Hours;
-}
-
 double DurationInUnit(TDateTime duration, ChartUnit unit)
 {
     switch (unit) {
@@ -210,30 +202,12 @@ std::string ChartDayLabel(TDateTime day, bool fullDate)
     return text;
 }
 
-PeriodDates PeriodDialogDates(int datePosition, int visibleDays, TDateTime now)
-{
-    const StatDates dates = ComputeStatDates(datePosition, visibleDays, now);
-    const auto start = static_cast<TDateTime>(DayOf(dates.StatDate));
-    return {start, start + dates.ScaleX};
-}
-
 std::optional<std::string> CheckPeriod(TDateTime start, TDateTime end)
 {
     if (DayOf(end) > DayOf(start)) {
         return std::nullopt;
     }
     return std::string(kEndBeforeStartMessage);
-}
-
-PeriodPositions PeriodDialogPositions(TDateTime start, TDateTime end, TDateTime now)
-{
-    const std::int64_t back = DayOf(now) - DayOf(start);
-    const std::int64_t length = DayOf(end) - DayOf(start);
-    // Clamped as wide integers first: a date centuries away must not wrap.
-    PeriodPositions positions;
-    positions.Position = static_cast<int>(std::clamp<std::int64_t>(kDatePositionMax - back, 0, kDatePositionMax));
-    positions.VisibleDays = static_cast<int>(std::clamp<std::int64_t>(length, kVisibleDaysMin, kVisibleDaysMax));
-    return positions;
 }
 
 } // namespace tally

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/chart_unit.h"
 #include "model/run_log_sink.h"
 #include "model/timer_list.h"
 #include "stats/stat_dates.h"
@@ -15,15 +16,6 @@ namespace tally {
 
 // The histogram covers today and the 367 days before it.
 inline constexpr int kHistogramDays = kDatePositionMax + 1;
-
-// The statistics window's time unit for the bars.
-enum class ChartUnit : int {
-    Seconds = 0,
-    Minutes = 1,
-    Hours = 2,
-};
-
-ChartUnit ChartUnitFromIndex(int index);
 
 // A duration (days) as a bar height in the unit.
 double DurationInUnit(TDateTime duration, ChartUnit unit);
@@ -117,25 +109,8 @@ bool UpdateChart(HistogramChart& chart, const StatDates& dates, int plotWidth, R
 // The bottom axis's day label: "dd.mm" or, with the full date, "dd.mm.yy".
 std::string ChartDayLabel(TDateTime day, bool fullDate);
 
-// The period dialog's fields for the track bars: the chosen day and that
-// day plus the visible days, both whole dates.
-struct PeriodDates
-{
-    TDateTime Start = 0.0;
-    TDateTime End = 0.0;
-};
-PeriodDates PeriodDialogDates(int datePosition, int visibleDays, TDateTime now);
-
 // The dialog accepts only an end date later than the start date; otherwise
 // it gives the message to show.
 std::optional<std::string> CheckPeriod(TDateTime start, TDateTime end);
-
-// Accepted dates back to the track bars, clamped to their ranges.
-struct PeriodPositions
-{
-    int Position = kDatePositionMax;
-    int VisibleDays = kVisibleDaysDefault;
-};
-PeriodPositions PeriodDialogPositions(TDateTime start, TDateTime end, TDateTime now);
 
 } // namespace tally

@@ -1,12 +1,8 @@
 #include "stats/stat_dates.h"
 
-#include "stats/time_log.h"
-
 #include <algorithm>
 
 namespace tally {
-
-static_assert(kDatePositionMax == kLogSliderMax, "the window's date track bar and the log's slider name the same days");
 
 StatPage StatPageFromIndex(int index)
 {
@@ -36,37 +32,6 @@ StatDates ComputeStatDates(int datePosition, int visibleDays, TDateTime now)
     dates.StatDate = now - (kDatePositionMax - dates.Position);
     dates.StatEnd = dates.StatDate + dates.ScaleX;
     return dates;
-}
-
-int DateButtonPosition(int position, DateButton button)
-{
-    switch (button) {
-        case DateButton::DayBack:
-            return StepSlider(position, -kDayStep);
-        case DateButton::DayForward:
-            return StepSlider(position, kDayStep);
-        case DateButton::MonthBack:
-            return StepSlider(position, -kMonthStep);
-        case DateButton::MonthForward:
-            return StepSlider(position, kMonthStep);
-        case DateButton::Today:
-            break;
-    }
-    return kDatePositionMax;
-}
-
-StatControls UpdateStatControls(StatPage page, int datePosition)
-{
-    const int position = ClampDatePosition(datePosition);
-    const LogButtons steps = UpdateLogButtons(position);
-    StatControls controls;
-    controls.LogActions = page == StatPage::Log;
-    controls.VisibleDays = page == StatPage::Histogram;
-    controls.HistogramOnly = page == StatPage::Histogram;
-    controls.Back = steps.Back;
-    controls.Forward = steps.Forward;
-    controls.GotoToday = position != kDatePositionMax;
-    return controls;
 }
 
 std::string DayText(TDateTime day, TDateTime now)

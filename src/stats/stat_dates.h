@@ -14,10 +14,6 @@ inline constexpr int kVisibleDaysMin = 1;
 inline constexpr int kVisibleDaysMax = 99;
 inline constexpr int kVisibleDaysDefault = 7;
 
-// Steps of the day and month buttons; a "month" is 31 positions whatever its length.
-inline constexpr int kDayStep = 1;
-inline constexpr int kMonthStep = 31;
-
 enum class StatPage : int {
     Text = 0,
     Histogram = 1,
@@ -42,29 +38,6 @@ struct StatDates
 };
 
 StatDates ComputeStatDates(int datePosition, int visibleDays, TDateTime now);
-
-// Where a day or month button or "Goto today" puts the date track bar.
-enum class DateButton {
-    DayBack,
-    DayForward,
-    MonthBack,
-    MonthForward,
-    Today,
-};
-int DateButtonPosition(int position, DateButton button);
-
-// Enablement and visibility of the bottom bar and the window menu.
-struct StatControls
-{
-    bool LogActions = false;    // add and delete items, their separators
-    bool VisibleDays = false;   // the visible-period track bar
-    bool HistogramOnly = false; // "Print" enabled, "Set visible period..." shown
-    bool Back = false;          // day and month back
-    bool Forward = false;       // day and month forward
-    bool GotoToday = false;
-};
-
-StatControls UpdateStatControls(StatPage page, int datePosition);
 
 // "today" when the day is now's calendar day, otherwise the short date.
 std::string DayText(TDateTime day, TDateTime now);

@@ -87,32 +87,4 @@ void DeleteLogPeriods(TMyTimer& timer, std::span<const TWorkPeriod* const> perio
     timer.ActivePeriods.Remove(present);
 }
 
-TDateTime SliderDate(int position, TDateTime today)
-{
-    position = std::clamp(position, 0, kLogSliderMax);
-    return WholeDay(today) - (kLogSliderMax - position);
-}
-
-int SliderPosition(TDateTime& date, TDateTime today)
-{
-    const TDateTime first = WholeDay(today) - kLogSliderMax;
-    if (date < first) {
-        date = first;
-    } else if (DayOf(date) > DayOf(today)) {
-        date = WholeDay(today);
-    }
-    const auto back = static_cast<int>(DayOf(today) - DayOf(date));
-    return std::clamp(kLogSliderMax - back, 0, kLogSliderMax);
-}
-
-int StepSlider(int position, int delta)
-{
-    return std::clamp(position + delta, 0, kLogSliderMax);
-}
-
-LogButtons UpdateLogButtons(int position)
-{
-    return {position > 0, position < kLogSliderMax};
-}
-
 } // namespace tally

@@ -6,7 +6,6 @@
 #include "storage/ini_values.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 
 namespace tally {
@@ -87,7 +86,7 @@ StatOptions LoadStatIni(const SettingsStore& settings, TBrisvaleLog& log, int po
     options.ShowFullDate = ReadSetting(settings, setting::ShowFullDate);
     options.TimeFormat = ReadSetting(settings, setting::TimeFormat);
     if (options.TimeFormat >= 0 && options.TimeFormat <= 2) {
-        options.CheckedUnit = static_cast<StatUnit>(options.TimeFormat);
+        options.CheckedUnit = static_cast<ChartUnit>(options.TimeFormat);
     }
     const std::int32_t page = ReadSetting(settings, setting::StatPage);
     options.StatPage = page >= 0 && page <= 2 ? page : 0;
@@ -106,50 +105,6 @@ void SaveStatIni(SettingsStore& settings, int position, int scaleX)
 int ReadSelectedIndex(const SettingsStore& settings)
 {
     return std::max(ReadSetting(settings, setting::SelectedIndex), 0);
-}
-
-namespace {
-
-struct MenuOptionEntry
-{
-    MenuOption Option;
-    const BoolSetting& Setting;
-    std::string_view Handler;
-};
-
-const std::array<MenuOptionEntry, 6> kMenuOptions {{
-    {MenuOption::AutoRun, setting::AutoRun, "pAutoRunClick"},
-    {MenuOption::SoundOn, setting::SoundOn, "pSoundOnClick"},
-    {MenuOption::ShowSplash, setting::SplashOn, "pShowSplashClick"},
-    {MenuOption::ShowHints, setting::ShowHints, "pShowHintsClick"},
-    {MenuOption::ShowTodayTime, setting::ShowTodayTime, "pShowTodayTimeClick"},
-    {MenuOption::ShowColor, setting::ShowColor, "pShowColorClick"},
-}};
-
-const MenuOptionEntry& EntryOf(MenuOption option)
-{
-    return kMenuOptions[static_cast<std::size_t>(option)];
-}
-
-} // namespace
-
-const BoolSetting& SettingOf(MenuOption option)
-{
-    return EntryOf(option).Setting;
-}
-
-std::string_view HandlerName(MenuOption option)
-{
-    return EntryOf(option).Handler;
-}
-
-void OptionClicked(MenuOption option, bool checked, SettingsStore& settings, TBrisvaleLog& log, AutoStart& autoStart)
-{
-    log.WriteLine(0, std::string(HandlerName(option)) + "->");
-    if (option == MenuOption::AutoRun) {
-        ApplyAutoStart(autoStart, checked, log);
-    }
-    WriteSetting(settings, SettingOf(option), checked);
 }
 
 bool ApplyAutoStart(AutoStart& autoStart, bool on, TBrisvaleLog& log)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/chart_unit.h"
 #include "model/settings_store.h"
 #include "platform/clock.h"
 
@@ -121,8 +122,6 @@ inline constexpr int kStatPositionMax = 367;
 inline constexpr int kScaleXMin = 1;
 inline constexpr int kScaleXMax = 99;
 
-enum class StatUnit { Seconds = 0, Minutes = 1, Hours = 2 };
-
 // The statistics window's stored state.
 struct StatOptions
 {
@@ -134,7 +133,7 @@ struct StatOptions
     std::int32_t TimeFormat = 2;
     // The unit menu item to check: the stored one for 0 to 2, otherwise the
     // hours item, which is checked when the window is created.
-    StatUnit CheckedUnit = StatUnit::Hours;
+    ChartUnit CheckedUnit = ChartUnit::Hours;
     // The tab; a stored value outside 0..2 means 0.
     int StatPage = 0;
     // Clamped into the track bars' ranges, as setting a track bar would.
@@ -149,18 +148,6 @@ void SaveStatIni(SettingsStore& settings, int position, int scaleX);
 // The projects window's stored row; a negative value means 0 (the window
 // itself limits it to its rows).
 int ReadSelectedIndex(const SettingsStore& settings);
-
-// The option items of the main window's menu.
-enum class MenuOption { AutoRun, SoundOn, ShowSplash, ShowHints, ShowTodayTime, ShowColor };
-
-const BoolSetting& SettingOf(MenuOption option);
-// The click handler's name, as the run log shows it.
-std::string_view HandlerName(MenuOption option);
-
-// What a click on an option item does once the item has toggled its check
-// mark: logs the handler, for AutoRun applies the new state first, and
-// stores the new state.
-void OptionClicked(MenuOption option, bool checked, SettingsStore& settings, TBrisvaleLog& log, AutoStart& autoStart);
 
 // Brings the autostart registration in line with on; a failure is logged
 // and otherwise ignored. Returns whether it worked.

@@ -11,7 +11,9 @@ namespace tally {
 // What the tracking engine tells the shell, and the little it asks of it.
 // Every call comes from inside an engine call on the user-interface thread.
 // The defaults stand for a shell without that part: nothing is repainted,
-// the tick's timer cannot be moved, there is no hint and no taskbar button.
+// the tick's timer cannot be moved, there is no main window to keep the hint
+// over and no taskbar button. A shell that cannot tell whether its hint is
+// on screen counts it as shown, so the pointer is still checked.
 class TrackingObserver
 {
 public:

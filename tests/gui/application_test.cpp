@@ -123,24 +123,18 @@ TEST_F(ApplicationTest, CancelledNewTimerStillSavesAndRedrawsButCancelledEditDoe
 
 TEST_F(ApplicationTest, OptionItemsWriteTheirKeysAtOnce)
 {
-    QMenu* options = nullptr;
-    for (QAction* action : app->Window().MainMenu().actions()) {
-        if (action->text() == "Options") {
-            options = action->menu();
-        }
-    }
-    ASSERT_NE(options, nullptr);
-    options->actions()[5]->trigger(); // "Show timers color"
+    MainWindow& window = app->Window();
+    window.OptionItem(MenuOption::ShowColor).trigger();
     EXPECT_EQ(settings->ReadString("view", "ShowColor", ""), "1");
-    options->actions()[0]->trigger(); // "Load at windows startup" off
+    window.OptionItem(MenuOption::AutoRun).trigger(); // off
     EXPECT_EQ(settings->ReadString("main", "AutoRun", ""), "0");
     EXPECT_FALSE(autoStart.registered);
 
     // A store that refuses writes: the user is told once, the choice holds
     // for the run.
     settings->SetReadOnly(true);
-    options->actions()[5]->trigger();
-    options->actions()[5]->trigger();
+    window.OptionItem(MenuOption::ShowColor).trigger();
+    window.OptionItem(MenuOption::ShowColor).trigger();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0],
               "Unable to write to memory settings. Settings changed now will not be kept after the program ends.");

@@ -121,7 +121,7 @@ TEST_F(HistogramTest, BarsStandOnTheirDaysInTheTimersColours)
 
     // In seconds the bars keep their place, and the visible period and the
     // fixed width are applied again at once.
-    Form().pSec->trigger();
+    Form().UnitItem(ChartUnit::Seconds).trigger();
     EXPECT_DOUBLE_EQ(Stat().Chart().AxisMin, Stat().Dates().StatDate - 1);
     EXPECT_GT(Stat().Chart().BarWidth, 0);
     const QImage seconds = Page().View().grab().toImage();
@@ -156,7 +156,7 @@ TEST_F(HistogramTest, BarsStandOnTheirDaysInTheTimersColours)
     EXPECT_NEAR(axis->max() - axis->min(), span, 1e-6);
 
     // No marks, and no object at all: no series left.
-    Form().pShowMarks->trigger();
+    Form().Tick(ViewTick::Marks).trigger();
     EXPECT_TRUE(Page().VisibleMarks().isEmpty());
     Stat().SetStatObject({});
     EXPECT_EQ(Page().SeriesCount(), 0);
@@ -178,7 +178,7 @@ TEST_F(HistogramTest, PeriodDialogMovesTheTrackBarsAndRefusesAnEmptyPeriod)
             dialog.reject();
         });
     };
-    Form().pSetPeriod->trigger();
+    Form().Command(StatCommand::SetPeriod).trigger();
     ASSERT_EQ(refusals.size(), 1u);
     EXPECT_EQ(refusals[0], QStringLiteral("End Date must be greater than Start Date!"));
     EXPECT_TRUE(stayedOpen);
@@ -190,7 +190,7 @@ TEST_F(HistogramTest, PeriodDialogMovesTheTrackBarsAndRefusesAnEmptyPeriod)
             dialog.OkButton().click();
         });
     };
-    Form().pSetPeriod->trigger();
+    Form().Command(StatCommand::SetPeriod).trigger();
     EXPECT_EQ(Form().DateBar().value(), 357);
     EXPECT_EQ(Form().VisibleDaysBar().value(), 10);
     EXPECT_DOUBLE_EQ(Stat().Chart().AxisMin, Stat().Dates().StatDate - 1);
@@ -211,7 +211,7 @@ TEST_F(HistogramTest, PrintsOneLandscapePageOnWhiteAndTurnsBlackAgain)
         printer.setOutputFileName(pdf);
         return true;
     };
-    Form().pPrint->trigger();
+    Form().Command(StatCommand::Print).trigger();
     EXPECT_EQ(asked, 1);
     ASSERT_TRUE(std::filesystem::exists(pdf.toStdString()));
 

@@ -222,8 +222,9 @@ TEST_F(MainWindowActions, OptionItemsReportTheirNewState)
     ASSERT_EQ(items.size(), 6);
     EXPECT_EQ(items[0]->text(), "Load at windows startup");
     EXPECT_EQ(items[5]->text(), "Show timers color");
-    items[5]->trigger();
-    items[1]->trigger();
+    EXPECT_EQ(items[5], &window->OptionItem(MenuOption::ShowColor));
+    window->OptionItem(MenuOption::ShowColor).trigger();
+    window->OptionItem(MenuOption::SoundOn).trigger();
     ASSERT_EQ(toggles.size(), 2u);
     EXPECT_EQ(toggles[0], std::make_pair(MenuOption::ShowColor, true));
     EXPECT_EQ(toggles[1], std::make_pair(MenuOption::SoundOn, false));

@@ -24,6 +24,7 @@
 #include <filesystem>
 
 #include "gui_fixture.h"
+#include "view/stat_window.h"
 
 #include <gtest/gtest.h>
 
@@ -123,7 +124,7 @@ TEST_F(StatTest, OpensDockedWithTheStoredPageAndDayAndClosesAgain)
     const TDateTime day = EncodeDateTime(2026, 7, 1, 0, 0, 0) - 67;
     EXPECT_EQ(Text(Form().LogPage().lbLog), Q("Timer activity log for " + FormatShortDate(day)));
     EXPECT_EQ(Form().Caption().text(), Q("  Statistic on timer: " + t.Name));
-    EXPECT_TRUE(Form().actAddLogItem->isVisible());
+    EXPECT_TRUE(Form().Command(StatCommand::AddLogItem).isVisible());
     EXPECT_FALSE(Form().VisibleDaysShown());
 
     // It follows the main window, and hides and shows with it.
@@ -137,7 +138,7 @@ TEST_F(StatTest, OpensDockedWithTheStoredPageAndDayAndClosesAgain)
 
     // "Close statistic" keeps StatVisible false and writes no positions.
     Form().DateBar().setValue(200);
-    Form().pClose->trigger();
+    Form().Command(StatCommand::Close).trigger();
     EXPECT_FALSE(Stat().Exists());
     EXPECT_EQ(settings->Read("main", "StatVisible"), "0");
     EXPECT_EQ(settings->Read("Statistic", "Position"), "300");
@@ -152,41 +153,41 @@ TEST_F(StatTest, PageSwitchingSetsTheControlsAndStoresThePage)
     EXPECT_EQ(Form().Caption().text(), QStringLiteral("  Work time statistic"));
     EXPECT_EQ(Text(Form().TextPage().lbtotalAct), QStringLiteral("..."));
     // At today the forward buttons and "Goto today" are off.
-    EXPECT_FALSE(Form().tBtnDayForw->isEnabled());
-    EXPECT_FALSE(Form().actGotoToday->isEnabled());
-    EXPECT_TRUE(Form().tBtnMonBack->isEnabled());
+    EXPECT_FALSE(Form().StepButton(DateButton::DayForward).isEnabled());
+    EXPECT_FALSE(Form().TodayItem().isEnabled());
+    EXPECT_TRUE(Form().StepButton(DateButton::MonthBack).isEnabled());
 
     Form().Tabs().setCurrentIndex(1);
     EXPECT_EQ(Form().ShownPage(), StatPage::Histogram);
     EXPECT_EQ(settings->Read("Statistic", "StatPage"), "1");
     EXPECT_TRUE(Form().VisibleDaysShown());
-    EXPECT_FALSE(Form().actAddLogItem->isVisible());
-    EXPECT_TRUE(Form().pPrint->isEnabled());
-    EXPECT_TRUE(Form().pSetPeriod->isVisible());
+    EXPECT_FALSE(Form().Command(StatCommand::AddLogItem).isVisible());
+    EXPECT_TRUE(Form().Command(StatCommand::Print).isEnabled());
+    EXPECT_TRUE(Form().Command(StatCommand::SetPeriod).isVisible());
 
     Form().Tabs().setCurrentIndex(2);
     EXPECT_EQ(settings->Read("Statistic", "StatPage"), "2");
-    EXPECT_TRUE(Form().actAddLogItem->isVisible());
-    EXPECT_FALSE(Form().pPrint->isEnabled());
+    EXPECT_TRUE(Form().Command(StatCommand::AddLogItem).isVisible());
+    EXPECT_FALSE(Form().Command(StatCommand::Print).isEnabled());
     EXPECT_EQ(Text(Form().LogPage().lbLog), QStringLiteral("Timer activity log for ... (no timers selected)"));
 
     // Month back from today, then forward twice: clamped at today again.
-    Form().tBtnMonBack->click();
+    Form().StepButton(DateButton::MonthBack).click();
     EXPECT_EQ(Form().DateBar().value(), 367 - 31);
-    Form().tBtnDayForw->click();
-    Form().tBtnMonForw->click();
+    Form().StepButton(DateButton::DayForward).click();
+    Form().StepButton(DateButton::MonthForward).click();
     EXPECT_EQ(Form().DateBar().value(), 367);
 
     // The unit and the view ticks are written as they change.
-    Form().pSec->trigger();
-    EXPECT_EQ(Stat().TimeUnit(), 0);
+    Form().UnitItem(ChartUnit::Seconds).trigger();
+    EXPECT_EQ(Stat().TimeUnit(), ChartUnit::Seconds);
     EXPECT_EQ(settings->Read("Statistic", "TimeFormat"), "0");
-    Form().pShowLegend->trigger();
+    Form().Tick(ViewTick::Legend).trigger();
     EXPECT_EQ(settings->Read("Statistic", "ShowLegend"), "0");
 
     // The program ends with the window open: the positions are kept, and
     // the window opens at the next start.
-    Form().tBtnDayBack->click();
+    Form().StepButton(DateButton::DayBack).click();
     app.reset();
     EXPECT_EQ(written.Read("Statistic", "Position"), "366");
     EXPECT_EQ(written.Read("Statistic", "ScaleX"), "7");
@@ -259,12 +260,12 @@ TEST_F(StatTest, ExportWritesTheShownPeriodsOrTellsWhyNot)
     Stat().ExportFailed = [&](const QString& text) { failures.push_back(text); };
 
     // Cancelled: nothing written.
-    Form().pExport->trigger();
+    Form().Command(StatCommand::Export).trigger();
     EXPECT_TRUE(suggested.endsWith(QStringLiteral("/work-periods.csv")));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 0);
 
     answer = QString::fromStdString(folder.File("periods.csv"));
-    Form().pExport->trigger();
+    Form().Command(StatCommand::Export).trigger();
     const std::string csv = test::ReadFile(folder.File("periods.csv"));
     EXPECT_EQ(csv,
               "timer,project,kind,start,stop,duration_seconds\r\n"
@@ -273,7 +274,7 @@ TEST_F(StatTest, ExportWritesTheShownPeriodsOrTellsWhyNot)
 
     // A folder that is not there: the user is told, and nothing is left.
     answer = QString::fromStdString(folder.File("missing/periods.csv"));
-    Form().pExport->trigger();
+    Form().Command(StatCommand::Export).trigger();
     ASSERT_EQ(failures.size(), 1U);
     EXPECT_TRUE(failures[0].startsWith(QStringLiteral("The work periods could not be written: ")))
         << failures[0].toStdString();
@@ -301,7 +302,7 @@ TEST_F(StatTest, LogPageAddsAndDeletesPeriodsOfTheFirstSelectedTimer)
         dialog.SetTimes(14 * kHour, 15 * kHour);
         QTimer::singleShot(0, &dialog, [&dialog] { dialog.accept(); });
     };
-    Form().actAddLogItem->trigger();
+    Form().Command(StatCommand::AddLogItem).trigger();
     ASSERT_EQ(list.topLevelItemCount(), 4);
     EXPECT_NEAR(first.ActiveTime - before, kHour, 1e-9);
     EXPECT_EQ(second.ActivePeriods.Count(), 0u);
@@ -310,10 +311,10 @@ TEST_F(StatTest, LogPageAddsAndDeletesPeriodsOfTheFirstSelectedTimer)
     list.topLevelItem(0)->setSelected(true);
     list.topLevelItem(1)->setSelected(true);
     Stat().Ask = [](const QString&) { return StatController::Answer::No; };
-    Form().actDelLogItem->trigger();
+    Form().Command(StatCommand::DeleteLogItems).trigger();
     EXPECT_EQ(list.topLevelItemCount(), 4);
     Stat().Ask = [](const QString&) { return StatController::Answer::Yes; };
-    Form().actDelLogItem->trigger();
+    Form().Command(StatCommand::DeleteLogItems).trigger();
     EXPECT_EQ(list.topLevelItemCount(), 2);
     EXPECT_NEAR(before + kHour - first.ActiveTime, 1.25 * kHour, 1e-9);
 
@@ -324,7 +325,7 @@ TEST_F(StatTest, LogPageAddsAndDeletesPeriodsOfTheFirstSelectedTimer)
     app->Projects().SetStatObject(&project);
     EXPECT_EQ(Form().Caption().text(), QStringLiteral("  Statistic on project: Garden"));
     EXPECT_EQ(list.topLevelItemCount(), 0);
-    Form().actDelLogItem->trigger();
+    Form().Command(StatCommand::DeleteLogItems).trigger();
     EXPECT_EQ(first.ActivePeriods.Count(), 2u);
 }
 

@@ -4,6 +4,7 @@
 #include "model/timer_list.h"
 #include "stats/histogram.h"
 #include "stats/stat_dates.h"
+#include "view/stat_window.h"
 
 #include <gtest/gtest.h>
 

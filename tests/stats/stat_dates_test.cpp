@@ -1,5 +1,6 @@
 #include "model/datetime.h"
 #include "stats/stat_dates.h"
+#include "view/stat_window.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "model/datetime.h"
 #include "stats/time_log.h"
+#include "view/log_slider.h"
 
 #include <gtest/gtest.h>
 

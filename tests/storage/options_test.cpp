@@ -9,6 +9,7 @@
 #include "storage/settings_file.h"
 #include "support/environment.h"
 #include "support/temp_dir.h"
+#include "view/menu_options.h"
 
 #include <gtest/gtest.h>
 
@@ -153,7 +154,7 @@ TEST_F(OptionsTest, StatisticsStateWithOutOfRangeValues)
     const StatOptions defaults = LoadStatIni(settings, log);
     EXPECT_TRUE(defaults.ShowMarks && defaults.ShowBorders && defaults.ShowLegend && defaults.ShowFullDate);
     EXPECT_EQ(defaults.TimeFormat, 2);
-    EXPECT_EQ(defaults.CheckedUnit, StatUnit::Hours);
+    EXPECT_EQ(defaults.CheckedUnit, ChartUnit::Hours);
     EXPECT_EQ(defaults.StatPage, 0);
     EXPECT_EQ(defaults.Position, 367);
     EXPECT_EQ(defaults.ScaleX, 7);
@@ -163,14 +164,14 @@ TEST_F(OptionsTest, StatisticsStateWithOutOfRangeValues)
     StatOptions odd = LoadStatIni(settings, log);
     EXPECT_FALSE(odd.ShowLegend);
     EXPECT_EQ(odd.TimeFormat, 5);
-    EXPECT_EQ(odd.CheckedUnit, StatUnit::Hours);
+    EXPECT_EQ(odd.CheckedUnit, ChartUnit::Hours);
     EXPECT_EQ(odd.StatPage, 0);
     EXPECT_EQ(odd.Position, 367);
     EXPECT_EQ(odd.ScaleX, 1);
 
     WriteFile(path, "[Statistic]\nTimeFormat=0\nStatPage=-1\nPosition=-4\nScaleX=150\n");
     odd = LoadStatIni(settings, log);
-    EXPECT_EQ(odd.CheckedUnit, StatUnit::Seconds);
+    EXPECT_EQ(odd.CheckedUnit, ChartUnit::Seconds);
     EXPECT_EQ(odd.StatPage, 0);
     EXPECT_EQ(odd.Position, 0);
     EXPECT_EQ(odd.ScaleX, 99);
@@ -182,7 +183,7 @@ TEST_F(OptionsTest, StatisticsStateWithOutOfRangeValues)
     EXPECT_EQ(saved.Position, 300);
     EXPECT_EQ(saved.ScaleX, 14);
     EXPECT_EQ(saved.StatPage, 2);
-    EXPECT_EQ(saved.CheckedUnit, StatUnit::Minutes);
+    EXPECT_EQ(saved.CheckedUnit, ChartUnit::Minutes);
 
     EXPECT_EQ(ReadSelectedIndex(settings), 0);
     WriteSetting(settings, setting::SelectedIndex, -3);

@@ -108,7 +108,7 @@ void Application::StartupFailure(const QString& text)
 {
     m_log.WriteLine(0, "Error: " + text.toStdString());
     std::fprintf(stderr, "tallyhour-zide: %s\n", text.toLocal8Bit().constData());
-    m_shutDown = true;
+    m_shutDown.Begin();
     m_exitCode = 1;
     if (m_data) {
         m_data->Release();
@@ -153,8 +153,16 @@ void Application::FormCreate()
     m_window->SetDesktopSight(m_env.Desk->Sight());
     m_hints = std::make_unique<HintPlacer>(*m_window, m_log, Session(), m_state, m_shutDown);
     m_ticks = std::make_unique<TickDriver>(*m_engine, *m_inet, *m_data, *m_window, *m_hints, m_errors);
-    m_commands = std::make_unique<TimerCommands>(
-        m_model, m_log, *m_engine, *m_data, *m_window, *m_hints, m_errors, *m_env.Desk, *m_env.SysClock, m_shutDown);
+    m_commands = std::make_unique<TimerCommands>(TimerCommands::Parts {.Model = m_model,
+                                                                       .Log = m_log,
+                                                                       .Engine = *m_engine,
+                                                                       .Data = *m_data,
+                                                                       .Window = *m_window,
+                                                                       .Hint = *m_hints,
+                                                                       .Errors = m_errors,
+                                                                       .Desk = *m_env.Desk,
+                                                                       .SysClock = *m_env.SysClock,
+                                                                       .ShutDown = m_shutDown});
     m_windowCommands = std::make_unique<WindowCommands>(WindowCommands::Env {*m_window,
                                                                              m_log,
                                                                              m_state,
@@ -173,29 +181,24 @@ void Application::FormCreate()
 
     // Satellite windows: the projects window, then the statistics window,
     // which sets the projects window's hooks.
-    m_projects = std::make_unique<ProjectsController>(
-        ProjectsEnv {m_model,
-                     m_log,
-                     *m_window,
-                     *m_env.Settings,
-                     *m_engine,
-                     [this] { SafeSaveReported(); },
-                     [this] { return Now(); },
-                     [this] { m_commands->PlayClick(); },
-                     [this] { return m_shutDown; },
-                     [this](const std::string& error) { m_errors.ApplicationEvents1Exception(error); }});
-    m_stat = std::make_unique<StatController>(
-        StatEnv {m_model,
-                 m_log,
-                 *m_window,
-                 *m_env.Settings,
-                 *m_engine,
-                 *m_projects,
-                 [this] { return Now(); },
-                 [this] { m_commands->PlayClick(); },
-                 [this] { return m_shutDown; },
-                 [this](const std::string& error) { m_errors.ApplicationEvents1Exception(error); },
-                 *m_env.Files});
+    const SideWindowParts side {m_log, *m_env.Settings, m_shutDown, [this](const std::string& error) {
+                                    m_errors.ApplicationEvents1Exception(error);
+                                }};
+    m_projects = std::make_unique<ProjectsController>(ProjectsEnv {side,
+                                                                   m_model,
+                                                                   *m_window,
+                                                                   *m_engine,
+                                                                   [this] { m_errors.SaveReported(*m_data); },
+                                                                   [this] { return Now(); },
+                                                                   [this] { m_commands->PlayClick(); }});
+    m_stat = std::make_unique<StatController>(StatEnv {side,
+                                                       m_model,
+                                                       *m_window,
+                                                       *m_engine,
+                                                       *m_projects,
+                                                       [this] { return Now(); },
+                                                       [this] { m_commands->PlayClick(); },
+                                                       *m_env.Files});
     m_ticks->StatisticsStale = [this] { m_stat->TimersStopped(); };
 }
 
@@ -248,7 +251,7 @@ void Application::Init()
         QTimer::singleShot(m_env.SplashMs, &wait, &QEventLoop::quit);
         wait.exec(QEventLoop::ExcludeUserInputEvents);
         // The session may have ended while the splash was up.
-        if (m_shutDown) {
+        if (m_shutDown.Begun()) {
             return;
         }
     }
@@ -315,18 +318,13 @@ void Application::ConnectWindow()
     connect(w, &MainWindow::closedByWindowManager, this, [this] { EndProgram(); });
 }
 
-void Application::SafeSaveReported()
-{
-    m_errors.Guarded([this] { m_data->SafeSave(); });
-}
-
 void Application::EndProgram(int exitCode)
 {
     FormCloseQuery();
     if (m_exitCode == 0) {
         m_exitCode = exitCode;
     }
-    m_shutDown = true;
+    m_shutDown.Begin();
     // Ends the nested loops too (a dialog's, the splash's); the main loop,
     // when it has not started yet, is kept from starting by Ended().
     QCoreApplication::exit(m_exitCode);
@@ -334,11 +332,11 @@ void Application::EndProgram(int exitCode)
 
 void Application::SaveForSession()
 {
-    if (m_shutDown || !m_data) {
+    if (m_shutDown.Begun() || !m_data) {
         return;
     }
     m_log.WriteLine(0, "SaveForSession->");
-    SafeSaveReported();
+    m_errors.SaveReported(*m_data);
 }
 
 void Application::CloseOpenDialogs()
@@ -354,10 +352,10 @@ void Application::CloseOpenDialogs()
 
 void Application::FormCloseQuery()
 {
-    if (m_shutDown || !m_engine) {
+    if (m_shutDown.Begun() || !m_engine) {
         return;
     }
-    m_shutDown = true;
+    m_shutDown.Begin();
     m_log.WriteLine(0, "FormCloseQuery->");
     CloseOpenDialogs();
     // No periodic handler may run once the lists go.

@@ -4,6 +4,7 @@
 #include "platform/system/no_session_watcher.h"
 #include "runlog/brisvale_log.h"
 #include "shell/app/error_reporter.h"
+#include "shell/common/shutdown_flag.h"
 #include "storage/data_file.h"
 #include "storage/options.h"
 #include "tracking/inet_checker.h"
@@ -87,7 +88,7 @@ public:
     // The session manager asks for the data to be safe before a logout that
     // may still be cancelled: save, release nothing.
     void SaveForSession();
-    bool Ended() const { return m_shutDown; }
+    bool Ended() const { return m_shutDown.Begun(); }
     int ExitCode() const { return m_exitCode; }
 
     TimeModel& Model() { return m_model; }
@@ -103,7 +104,7 @@ public:
     ProjectsController& Projects() { return *m_projects; }
     StatController& Stat() { return *m_stat; }
     const IniOptions& Options() const { return m_options; }
-    bool ShutDown() const { return m_shutDown; }
+    bool ShutDown() const { return m_shutDown.Begun(); }
 
     // Every error no handler caught (see ErrorReporter).
     void ApplicationEvents1Exception(const std::string& message) { m_errors.ApplicationEvents1Exception(message); }
@@ -119,7 +120,6 @@ private:
     void CloseOpenDialogs();
     void ConnectWindow();
     void WatchDescriptors();
-    void SafeSaveReported();
     TDateTime Now() const;
     SessionWatcher& Session();
 
@@ -145,7 +145,7 @@ private:
     std::unique_ptr<TrayIcon> m_tray;
     std::vector<QSocketNotifier*> m_notifiers;
     // Read by the parts: once set, no dialog's caller touches the lists.
-    bool m_shutDown = false;
+    ShutdownFlag m_shutDown;
     int m_exitCode = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "shell/app/error_reporter.h"
 
+#include "storage/data_file.h"
+
 namespace tally {
 
 void ErrorReporter::ApplicationEvents1Exception(const std::string& message)
@@ -17,6 +19,11 @@ void ErrorReporter::Tell(const QString& title, const QString& text)
     if (ShowMessage) {
         ShowMessage(title, text);
     }
+}
+
+void ErrorReporter::SaveReported(DataFile& data)
+{
+    Guarded([&data] { data.SafeSave(); });
 }
 
 } // namespace tally

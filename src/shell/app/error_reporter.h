@@ -10,6 +10,8 @@
 
 namespace tally {
 
+class DataFile;
+
 // Where every error no handler caught ends: logged, a socket time-out
 // dropped, anything else shown to the user without blocking tracking.
 class ErrorReporter
@@ -31,6 +33,10 @@ public:
             ApplicationEvents1Exception(e.what());
         }
     }
+
+    // The safe save of every command that saves: a failure (the backup
+    // written by the save itself) is reported like any other error.
+    void SaveReported(DataFile& data);
 
     // Tells the user through ShowMessage, when there is one.
     void Tell(const QString& title, const QString& text);

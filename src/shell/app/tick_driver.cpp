@@ -79,7 +79,7 @@ void TickDriver::TimersChanged()
 void TickDriver::PeriodsClosedForSuspend()
 {
     // Periods closed before the machine sleeps reach the disk before it does.
-    m_errors.Guarded([this] { m_data.SafeSave(); });
+    m_errors.SaveReported(m_data);
 }
 
 bool TickDriver::SetUpdateInterval(int intervalMs)

@@ -11,8 +11,11 @@
 
 namespace tally {
 
-HintPlacer::HintPlacer(
-    MainWindow& window, TBrisvaleLog& log, SessionWatcher& session, const TrackingState& state, const bool& shutDown)
+HintPlacer::HintPlacer(MainWindow& window,
+                       TBrisvaleLog& log,
+                       SessionWatcher& session,
+                       const TrackingState& state,
+                       const ShutdownFlag& shutDown)
     : m_window(window)
     , m_log(log)
     , m_session(session)
@@ -55,7 +58,7 @@ void HintPlacer::UpdateHintTimer()
     // A hint is placed only over the window in front (see OnTimHint), so the
     // timer rests while it is hidden or behind another; the pointer moving
     // over the list starts it as before.
-    const bool wanted = m_wanted && !m_shutDown && m_window.isVisible() && m_window.isActiveWindow();
+    const bool wanted = m_wanted && !m_shutDown.Begun() && m_window.isVisible() && m_window.isActiveWindow();
     if (!wanted) {
         m_timHint.stop();
     } else if (!m_timHint.isActive()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runlog/brisvale_log.h"
+#include "shell/common/shutdown_flag.h"
 #include "tracking/tracking_state.h"
 
 #include <QObject>
@@ -27,7 +28,7 @@ public:
                TBrisvaleLog& log,
                SessionWatcher& session,
                const TrackingState& state,
-               const bool& shutDown);
+               const ShutdownFlag& shutDown);
     ~HintPlacer() override;
 
     // Follows the main window's pointer, activation and menus.
@@ -52,7 +53,7 @@ private:
     TBrisvaleLog& m_log;
     SessionWatcher& m_session;
     const TrackingState& m_state;
-    const bool& m_shutDown;
+    const ShutdownFlag& m_shutDown;
     std::unique_ptr<TFormHint> m_hint;
     QTimer m_timHint;
     bool m_wanted = true;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/time_model.h"
-#include "storage/options.h"
+#include "view/menu_options.h"
 #include "view/timer_row.h"
 
 #include <QAction>
@@ -41,6 +41,8 @@ public:
 
     void SetOptionChecked(MenuOption item, bool checked);
     bool OptionChecked(MenuOption item) const;
+    // The option's menu item (tests click it).
+    QAction& OptionItem(MenuOption item);
     void SetStatChecked(bool on) { m_actShowHideStat->setChecked(on); }
     void SetProjectsChecked(bool on) { m_actShowHideProjects->setChecked(on); }
 

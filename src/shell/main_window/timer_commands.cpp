@@ -22,26 +22,17 @@
 
 namespace tally {
 
-TimerCommands::TimerCommands(TimeModel& model,
-                             TBrisvaleLog& log,
-                             TrackingEngine& engine,
-                             DataFile& data,
-                             MainWindow& window,
-                             HintPlacer& hint,
-                             ErrorReporter& errors,
-                             Desktop& desktop,
-                             const Clock& clock,
-                             const bool& shutDown)
-    : m_model(model)
-    , m_log(log)
-    , m_engine(engine)
-    , m_data(data)
-    , m_window(window)
-    , m_hint(hint)
-    , m_errors(errors)
-    , m_desktop(desktop)
-    , m_clock(clock)
-    , m_shutDown(shutDown)
+TimerCommands::TimerCommands(const Parts& parts)
+    : m_model(parts.Model)
+    , m_log(parts.Log)
+    , m_engine(parts.Engine)
+    , m_data(parts.Data)
+    , m_window(parts.Window)
+    , m_hint(parts.Hint)
+    , m_errors(parts.Errors)
+    , m_desktop(parts.Desk)
+    , m_clock(parts.SysClock)
+    , m_shutDown(parts.ShutDown)
 { }
 
 TimerCommands::~TimerCommands() = default;
@@ -63,7 +54,7 @@ void TimerCommands::Connect()
     });
     connect(w, &MainWindow::deleteConfirmed, this, [this](std::vector<TMyTimer*> timers) {
         DeleteSelectedTimers(m_model, timers, m_log);
-        SaveReported();
+        m_errors.SaveReported(m_data);
         m_window.Draw();
     });
     connect(w, &MainWindow::moveToRequested, this, [this](std::vector<TMyTimer*> timers, std::int32_t id) {
@@ -72,11 +63,6 @@ void TimerCommands::Connect()
         }
     });
     connect(w, &MainWindow::clickSound, this, &TimerCommands::PlayClick);
-}
-
-void TimerCommands::SaveReported()
-{
-    m_errors.Guarded([this] { m_data.SafeSave(); });
 }
 
 void TimerCommands::PrepareClickSound()
@@ -166,7 +152,7 @@ void TimerCommands::ReplaceTimerDialog(std::function<void()> next)
 
 void TimerCommands::OpenNextTimerDialog()
 {
-    if (auto next = std::exchange(m_nextTimerDialog, {}); next && !m_shutDown) {
+    if (auto next = std::exchange(m_nextTimerDialog, {}); next && !m_shutDown.Begun()) {
         next();
     }
 }
@@ -187,7 +173,7 @@ void TimerCommands::actNewTimerExecute()
     }));
     ConnectPickers(dialog);
     const int result = dialog.exec();
-    if (m_shutDown) {
+    if (m_shutDown.Begun()) {
         // The program ended while the dialog was open; the lists are gone.
         return;
     }
@@ -197,7 +183,7 @@ void TimerCommands::actNewTimerExecute()
     m_log.WriteLine(0, "FormNewTimerRelease->");
     m_timerDialogOpen = false;
     m_log.WriteLine(0, "FormNewTimerRelease-<");
-    SaveReported();
+    m_errors.SaveReported(m_data);
     m_window.Draw();
     OpenNextTimerDialog();
 }
@@ -224,17 +210,17 @@ void TimerCommands::actPropertiesExecute(TMyTimer* timer)
     ConnectPickers(dialog);
     dialog.EditTime = [this, timer, &dialog] {
         OpenTimeLog(*timer, &dialog);
-        if (!m_shutDown) {
+        if (!m_shutDown.Begun()) {
             dialog.ShowTimes(timer->ActiveTime, timer->BackgroundTime);
         }
     };
     const int result = dialog.exec();
-    if (m_shutDown) {
+    if (m_shutDown.Begun()) {
         return;
     }
     if (result == QDialog::Accepted) {
         dialog.Logic().ApplyTo(*timer);
-        SaveReported();
+        m_errors.SaveReported(m_data);
     }
     m_log.WriteLine(0, "ReleaseFormNewTimer->");
     m_timerDialogOpen = false;

@@ -2,6 +2,7 @@
 
 #include "model/time_model.h"
 #include "runlog/brisvale_log.h"
+#include "shell/common/shutdown_flag.h"
 
 #include <QDialog>
 #include <QObject>
@@ -34,18 +35,23 @@ class TimerCommands : public QObject
     Q_OBJECT
 
 public:
-    // shutDown is the application's flag: a dialog whose exec() returns after
-    // it was set leaves the released lists alone.
-    TimerCommands(TimeModel& model,
-                  TBrisvaleLog& log,
-                  TrackingEngine& engine,
-                  DataFile& data,
-                  MainWindow& window,
-                  HintPlacer& hint,
-                  ErrorReporter& errors,
-                  Desktop& desktop,
-                  const Clock& clock,
-                  const bool& shutDown);
+    // What the commands work with; all of it outlives them.
+    struct Parts
+    {
+        TimeModel& Model;
+        TBrisvaleLog& Log;
+        TrackingEngine& Engine;
+        DataFile& Data;
+        MainWindow& Window;
+        HintPlacer& Hint;
+        ErrorReporter& Errors;
+        Desktop& Desk;
+        const Clock& SysClock;
+        // A dialog whose exec() returns after the shutdown began leaves the
+        // released lists alone.
+        const ShutdownFlag& ShutDown;
+    };
+    explicit TimerCommands(const Parts& parts);
     ~TimerCommands() override;
 
     // Connects the main window's timer commands.
@@ -67,7 +73,6 @@ private:
     // The file chooser and the running-applications picker of a timer dialog.
     void ConnectPickers(TFormNewTimer& dialog);
     std::vector<std::string> RunningCaptions();
-    void SaveReported();
 
     TimeModel& m_model;
     TBrisvaleLog& m_log;
@@ -78,7 +83,7 @@ private:
     ErrorReporter& m_errors;
     Desktop& m_desktop;
     const Clock& m_clock;
-    const bool& m_shutDown;
+    const ShutdownFlag& m_shutDown;
     std::unique_ptr<ClickSound> m_click;
     bool m_nameEdited = false;
     bool m_timerDialogOpen = false;

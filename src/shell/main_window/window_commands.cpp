@@ -60,7 +60,7 @@ void WindowCommands::actOpenExecute()
     m_env.Hints.UpdateHintTimer();
     // The pacing may have come to rest while hidden; its next firing brings
     // the tick back to every second.
-    if (!m_env.ShutDown) {
+    if (!m_env.ShutDown.Begun()) {
         m_env.Ticks.WakePacing();
     }
     // The sound system is reached only once the window is open (a session

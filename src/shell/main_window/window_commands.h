@@ -1,8 +1,9 @@
 #pragma once
 
 #include "runlog/brisvale_log.h"
-#include "storage/options.h"
+#include "shell/common/shutdown_flag.h"
 #include "tracking/tracking_state.h"
+#include "view/menu_options.h"
 
 #include <QObject>
 #include <QPointer>
@@ -42,7 +43,7 @@ public:
         std::string ProgramFile;
         std::string InstallPath;
         // The application's flag: once set, nothing is woken.
-        const bool& ShutDown;
+        const ShutdownFlag& ShutDown;
     };
 
     explicit WindowCommands(Env env);

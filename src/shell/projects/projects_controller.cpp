@@ -12,108 +12,46 @@
 
 #include <QDropEvent>
 #include <QEvent>
-#include <QMessageBox>
-#include <QPushButton>
 
 namespace tally {
 
-namespace {
-
-ProjectsController::Answer AskWithMessageBox(QWidget* parent, const QString& text)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"), text, QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QMessageBox::Yes);
-    QPushButton* no = box.addButton(QMessageBox::No);
-    // Closing the question is no answer, not "No": a hidden button takes
-    // Esc and the window's close.
-    QPushButton* none = box.addButton(QMessageBox::Cancel);
-    none->hide();
-    box.setEscapeButton(none);
-    box.setDefaultButton(no);
-    box.exec();
-    if (box.clickedButton() == yes) {
-        return ProjectsController::Answer::Yes;
-    }
-    if (box.clickedButton() == no) {
-        return ProjectsController::Answer::No;
-    }
-    return ProjectsController::Answer::None;
-}
-
-} // namespace
-
 ProjectsController::ProjectsController(ProjectsEnv env, QObject* parent)
-    : QObject(parent)
+    : SideWindowController(env.Window, env.Parts, parent)
     , m_env(std::move(env))
 {
-    Ask = [this](const QString& text) { return AskWithMessageBox(m_form, text); };
     MainWindow* w = &m_env.Window;
     connect(w, &MainWindow::showHideProjectsRequested, this, [this] {
         // The menu item has written its log line.
         Guarded([this] { ShowHide(); });
     });
     connect(w, &MainWindow::dockSideWindows, this, &ProjectsController::SetHomePos);
-    // Shown and hidden together with the main window.
-    w->installEventFilter(this);
 }
 
 ProjectsController::~ProjectsController()
 {
-    m_env.Window.removeEventFilter(this);
     delete m_form.data();
 }
 
-template <typename F>
-void ProjectsController::Guarded(F&& f)
+void ProjectsController::MainShownOrHidden(bool)
 {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        if (m_env.ReportError) {
-            m_env.ReportError(e.what());
-        }
-    }
-}
-
-bool ProjectsController::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == &m_env.Window && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
-        SetHomePos();
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void ProjectsController::Remember(const char* what, const std::function<void()>& write)
-{
-    // A settings file that cannot be written must not undo what the user
-    // just did on the screen.
-    try {
-        write();
-    } catch (const std::exception& e) {
-        m_env.Log.WriteLine(0, std::string(what) + " failed");
-        if (m_env.ReportError) {
-            m_env.ReportError(e.what());
-        }
-    }
+    // Shown and hidden together with the main window.
+    SetHomePos();
 }
 
 void ProjectsController::actShowHideProjectsExecute()
 {
-    m_env.Log.WriteLine(0, "actShowHideProjectsExecute->");
+    Log().WriteLine(0, "actShowHideProjectsExecute->");
     ShowHide();
 }
 
 void ProjectsController::ShowHide()
 {
     if (m_form) {
-        // Destroyed once the event that asked for it (a press on its own
-        // close mark, say) has been handled.
-        m_form->hide();
-        m_form->deleteLater();
+        Release(*m_form);
         m_form = nullptr;
         m_rows.clear();
         m_env.Window.SetProjectsChecked(false);
-        Remember("ProjectsVisible", [this] { WriteSetting(m_env.Settings, setting::ProjectsVisible, false); });
+        RememberOpen(setting::ProjectsVisible, false);
         return;
     }
     CreateForm();
@@ -124,7 +62,7 @@ void ProjectsController::ShowHide()
 
 void ProjectsController::CreateForm()
 {
-    m_env.Log.WriteLine(0, "Proj.FormCreate");
+    Log().WriteLine(0, "Proj.FormCreate");
     m_form = new TFormProj;
     m_form->setAttribute(Qt::WA_ShowWithoutActivating);
     TFormProj* f = m_form;
@@ -152,7 +90,7 @@ void ProjectsController::CreateForm()
     connect(f->actProjProp, &QAction::triggered, this, [this] { Guarded([this] { actProjPropExecute(); }); });
     connect(f->actHideProjects, &QAction::triggered, this, [this] { Guarded([this] { actHideProjectsExecute(); }); });
     m_env.Window.SetProjectsChecked(true);
-    Remember("ProjectsVisible", [this] { WriteSetting(m_env.Settings, setting::ProjectsVisible, true); });
+    RememberOpen(setting::ProjectsVisible, true);
 }
 
 void ProjectsController::SetHomePos()
@@ -160,7 +98,7 @@ void ProjectsController::SetHomePos()
     if (!m_form) {
         return;
     }
-    m_env.Log.WriteLine(1, "Proj.SetHomePos");
+    Log().WriteLine(1, "Proj.SetHomePos");
     const QPoint main = m_env.Window.pos();
     m_form->move(main.x() - m_form->width(), main.y() + TFormProj::kHomeOffsetY);
     m_form->setVisible(m_env.Window.MainWindowShown);
@@ -171,10 +109,10 @@ void ProjectsController::DrawProjects()
     if (!m_form) {
         return;
     }
-    m_env.Log.WriteLine(0, "DrawProjects");
+    Log().WriteLine(0, "DrawProjects");
     m_rows = ProjectRows(m_env.Model);
     m_form->List().SetRows(m_rows);
-    const int row = RowForSelectedIndex(ReadSelectedIndex(m_env.Settings), m_rows.size());
+    const int row = RowForSelectedIndex(ReadSelectedIndex(Settings()), m_rows.size());
     m_form->List().SelectRow(row);
     m_env.Model.CurrPrjId = m_rows[static_cast<std::size_t>(row)].Id;
     m_env.Window.Draw();
@@ -206,7 +144,7 @@ void ProjectsController::TellStatistics(const TTimeProject* project)
 
 void ProjectsController::lvPrjClick()
 {
-    m_env.Log.WriteLine(0, "lvPrjClick");
+    Log().WriteLine(0, "lvPrjClick");
     if (!m_form) {
         return;
     }
@@ -216,7 +154,7 @@ void ProjectsController::lvPrjClick()
         if (row != selected) {
             m_form->List().SelectRow(row);
         }
-        Remember("SelectedIndex", [this, row] { WriteSetting(m_env.Settings, setting::SelectedIndex, row); });
+        Remember("SelectedIndex", [this, row] { WriteSetting(Settings(), setting::SelectedIndex, row); });
         m_env.Model.CurrPrjId = m_rows[static_cast<std::size_t>(row)].Id;
         m_env.Window.Draw();
     }
@@ -225,12 +163,12 @@ void ProjectsController::lvPrjClick()
 
 void ProjectsController::lvPrjDragDrop(int row)
 {
-    m_env.Log.WriteLine(0, "lvPrjDragDrop");
+    Log().WriteLine(0, "lvPrjDragDrop");
     const std::optional<std::int32_t> id = DropTargetId(row, m_rows);
     if (!id) {
         return;
     }
-    if (MoveSelectedTimers(m_env.Window.List().SelectedTimers(), *id, m_env.Log)) {
+    if (MoveSelectedTimers(m_env.Window.List().SelectedTimers(), *id, Log())) {
         m_env.Window.Draw();
     }
     m_env.Window.Draw();
@@ -238,7 +176,7 @@ void ProjectsController::lvPrjDragDrop(int row)
 
 void ProjectsController::actAddProjectExecute()
 {
-    m_env.Log.WriteLine(0, "actAddProjectExecute");
+    Log().WriteLine(0, "actAddProjectExecute");
     m_env.PlayClick();
     TFormNewProject dialog;
     dialog.Load(NewProjectState(m_env.Model.Projects.Count()), false);
@@ -246,19 +184,19 @@ void ProjectsController::actAddProjectExecute()
         DialogOpening(dialog);
     }
     const int result = dialog.exec();
-    if (m_env.ShutDown()) {
+    if (ShuttingDown()) {
         // The program ended while the dialog was open; the lists are gone.
         return;
     }
     if (result == QDialog::Accepted && dialog.Values()) {
-        AddProject(m_env.Model, *dialog.Values(), m_env.Now(), m_env.Settings, m_env.Log);
+        AddProject(m_env.Model, *dialog.Values(), m_env.Now(), Settings(), Log());
         DrawProjects();
     }
 }
 
 void ProjectsController::actProjPropExecute()
 {
-    m_env.Log.WriteLine(0, "actProjPropExecute");
+    Log().WriteLine(0, "actProjPropExecute");
     const TTimeProject* selected = SelectedProject();
     if (!selected) {
         return;
@@ -270,7 +208,7 @@ void ProjectsController::actProjPropExecute()
         DialogOpening(dialog);
     }
     const int result = dialog.exec();
-    if (m_env.ShutDown()) {
+    if (ShuttingDown()) {
         return;
     }
     TTimeProject* project = m_env.Model.Projects.FindById(id);
@@ -282,19 +220,19 @@ void ProjectsController::actProjPropExecute()
 
 void ProjectsController::actDelProjectExecute()
 {
-    m_env.Log.WriteLine(0, "actDelProjectExecute");
+    Log().WriteLine(0, "actDelProjectExecute");
     m_env.PlayClick();
     const TTimeProject* selected = SelectedProject();
     if (!selected) {
         return;
     }
     const std::int32_t id = selected->Id;
-    if (Ask(QStringLiteral("Are you sure you want to delete selected projects?")) != Answer::Yes || m_env.ShutDown()) {
+    if (Ask(QStringLiteral("Are you sure you want to delete selected projects?")) != Answer::Yes || ShuttingDown()) {
         return;
     }
     const Answer timers = Ask(QStringLiteral("Do you want to delete all timers associated with this project?"));
     const TTimeProject* project = m_env.Model.Projects.FindById(id);
-    if (timers == Answer::None || m_env.ShutDown() || !project) {
+    if (timers == Answer::None || ShuttingDown() || !project) {
         return;
     }
     DeleteProject(m_env.Model, *project, timers == Answer::Yes);
@@ -305,7 +243,7 @@ void ProjectsController::actDelProjectExecute()
 
 void ProjectsController::actStartProjectExecute(bool on)
 {
-    m_env.Log.WriteLine(0, on ? "actStartProjectExecute" : "actStopProjectsExecute");
+    Log().WriteLine(0, on ? "actStartProjectExecute" : "actStopProjectsExecute");
     m_env.PlayClick();
     const TTimeProject* project = SelectedProject();
     if (!project) {
@@ -326,7 +264,7 @@ void ProjectsController::actStartProjectExecute(bool on)
 
 void ProjectsController::actHideProjectsExecute()
 {
-    m_env.Log.WriteLine(0, "actHideProjectsExecute");
+    Log().WriteLine(0, "actHideProjectsExecute");
     if (m_form) {
         actShowHideProjectsExecute();
     }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "model/time_model.h"
+#include "shell/common/side_window.h"
 #include "shell/projects/projects_window.h"
 #include "view/projects_logic.h"
 
-#include <QObject>
 #include <QPointer>
 #include <QString>
 
@@ -15,32 +15,26 @@
 namespace tally {
 
 class MainWindow;
-class SettingsStore;
-class TBrisvaleLog;
 class TFormNewProject;
 class TrackingEngine;
 
 // What the projects window works with; all of it outlives the controller.
 struct ProjectsEnv
 {
+    SideWindowParts Parts;
     TimeModel& Model;
-    TBrisvaleLog& Log;
     MainWindow& Window;
-    SettingsStore& Settings;
     TrackingEngine& Engine;
     // The safe save, its failures reported by the caller.
     std::function<void()> Save;
     std::function<TDateTime()> Now;
     std::function<void()> PlayClick;
-    // True once the orderly shutdown has begun: the lists may be gone.
-    std::function<bool()> ShutDown;
-    std::function<void(const std::string&)> ReportError;
 };
 
 // The projects window's life and commands: "Show projects" creates and
 // destroys the window, it follows the main window, and its actions create,
 // edit, delete, start and stop projects.
-class ProjectsController : public QObject
+class ProjectsController : public SideWindowController
 {
     Q_OBJECT
 
@@ -74,22 +68,17 @@ public:
     std::function<bool()> StatVisible;
     std::function<void(const TTimeProject*)> SetStatObject;
 
-    // A Yes/No question; "None" when it was closed without an answer.
-    enum class Answer { Yes, No, None };
-    std::function<Answer(const QString& text)> Ask;
     // Called with each project dialog before it opens (tests drive it).
     std::function<void(TFormNewProject&)> DialogOpening;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    QWidget* SideWindow() const override { return m_form; }
+    void MainShownOrHidden(bool shown) override;
 
 private:
     void ShowHide();
     void CreateForm();
-    void Remember(const char* what, const std::function<void()>& write);
     void TellStatistics(const TTimeProject* project);
-    template <typename F>
-    void Guarded(F&& f);
 
     ProjectsEnv m_env;
     QPointer<TFormProj> m_form;

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "model/time_model.h"
+#include "shell/common/side_window.h"
 #include "shell/statistics/stat_window.h"
 #include "stats/histogram.h"
 #include "stats/stat_dates.h"
 #include "stats/stat_object.h"
 #include "storage/options.h"
 
-#include <QObject>
 #include <QPointer>
 #include <QString>
 
@@ -22,8 +22,6 @@ namespace tally {
 class FileSystem;
 class MainWindow;
 class ProjectsController;
-class SettingsStore;
-class TBrisvaleLog;
 class TFormSetDate;
 class TFormSetTime;
 class TrackingEngine;
@@ -31,17 +29,13 @@ class TrackingEngine;
 // What the statistics window works with; all of it outlives the controller.
 struct StatEnv
 {
+    SideWindowParts Parts;
     TimeModel& Model;
-    TBrisvaleLog& Log;
     MainWindow& Window;
-    SettingsStore& Settings;
     TrackingEngine& Engine;
     ProjectsController& Projects;
     std::function<TDateTime()> Now;
     std::function<void()> PlayClick;
-    // True once the orderly shutdown has begun: the lists may be gone.
-    std::function<bool()> ShutDown;
-    std::function<void(const std::string&)> ReportError;
     // Where "Export work periods..." writes.
     FileSystem& Files;
 };
@@ -49,7 +43,7 @@ struct StatEnv
 // The statistics window's life and commands: "Show statistic" creates and
 // destroys it, it follows the main window, and it shows the figures and the
 // time log of the timer or project picked in the other windows.
-class StatController : public QObject
+class StatController : public SideWindowController
 {
     Q_OBJECT
 
@@ -67,7 +61,7 @@ public:
     bool Visible() const { return m_form && m_form->isVisible(); }
     const StatObject& Object() const { return m_object; }
     const StatDates& Dates() const { return m_dates; }
-    int TimeUnit() const { return m_timeUnit; }
+    ChartUnit TimeUnit() const { return m_timeUnit; }
     bool Maximised() const { return m_maximised; }
 
     void SetStatObject(StatObject object);
@@ -85,9 +79,6 @@ public:
     void pPrintClick();
     const HistogramChart& Chart() const { return m_chart; }
 
-    // A Yes/No question; "None" when it was closed without an answer.
-    enum class Answer { Yes, No, None };
-    std::function<Answer(const QString& text)> Ask;
     // Called with the set-time dialog before it opens (tests drive it).
     std::function<void(TFormSetTime&)> DialogOpening;
     // The file the export goes to, suggested name given; empty when cancelled.
@@ -101,7 +92,8 @@ public:
     std::function<bool(QPrinter&)> ChoosePrinter;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    QWidget* SideWindow() const override { return m_form; }
+    void MainShownOrHidden(bool shown) override;
 
 private:
     void ShowHide();
@@ -112,23 +104,20 @@ private:
     void UpdateStatControls();
     void trbScaleXChange();
     void MoveDateBar(DateButton button);
-    void UnitClicked();
-    void ViewOptionClicked(const BoolSetting& key, bool ticked);
+    void UnitClicked(ChartUnit unit);
+    void ViewTickClicked(ViewTick tick, bool ticked);
+    void CommandChosen(StatCommand command);
     void ClearStatPage();
     void RefreshChart(bool rebuild);
-    ChartOptions ViewOptions() const;
     void FillCaptInfo();
     StatObject LiveObject() const;
     StatSelection Selection(std::vector<TMyTimer*>& selected, std::vector<TMyTimer*>& listed) const;
-    void Remember(const char* what, const std::function<void()>& write);
-    template <typename F>
-    void Guarded(F&& f);
 
     StatEnv m_env;
     QPointer<TFormStat> m_form;
     StatObject m_object;
     StatDates m_dates;
-    int m_timeUnit = 2;
+    ChartUnit m_timeUnit = ChartUnit::Hours;
     bool m_updates = false;
     bool m_maximised = false;
     HistogramChart m_chart;

@@ -2,7 +2,8 @@
 
 #include "shell/common/qt_colors.h"
 #include "shell/common/skin_images.h"
-#include "stats/stat_window.h"
+#include "shell/statistics/stat_look.h"
+#include "view/stat_window.h"
 
 #include <QActionGroup>
 #include <QGridLayout>
@@ -21,36 +22,10 @@ namespace {
 constexpr int kCaptionHeight = 17;
 constexpr int kTabHeight = 18;
 constexpr int kBarHeight = 22;
-constexpr int kLogColumnWidth = 88;
 const QColor kBarGrey(230, 230, 230);
 const QColor kTabGrey(207, 207, 207);
 // Pixels of this colour are cut out of the window: the strip beside the tabs.
 const QColor kTransparentKey(1, 1, 1);
-
-void Paint(QWidget* widget, const QColor& background, const QColor& text)
-{
-    QPalette p = widget->palette();
-    p.setColor(QPalette::Window, background);
-    p.setColor(QPalette::Base, background);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Text, text);
-    widget->setPalette(p);
-    widget->setAutoFillBackground(true);
-}
-
-QLabel* Label(const QString& text, QWidget* parent, const QColor& colour, bool bold = false)
-{
-    auto* label = new QLabel(text, parent);
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
-    if (bold) {
-        QFont f = label->font();
-        f.setBold(true);
-        label->setFont(f);
-    }
-    return label;
-}
 
 QToolButton* BarButton(const QString& picture, const QString& hint, QWidget* parent)
 {
@@ -72,145 +47,6 @@ QSlider* TrackBar(const QString& name, const QString& hint, int min, int max, in
 }
 
 } // namespace
-
-TextStatPage::TextStatPage(QWidget* parent)
-    : QWidget(parent)
-{
-    setObjectName(QStringLiteral("tsInfo"));
-    Paint(this, Qt::black, Qt::white);
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(8, 4, 8, 4);
-    grid->setVerticalSpacing(1);
-    const QColor lime(0, 255, 0);
-    const auto value = [this](const char* name) {
-        QLabel* label = Label(QString::fromLatin1(kNoValue), this, Qt::white);
-        label->setObjectName(QString::fromLatin1(name));
-        return label;
-    };
-    lbOnDate = value("lbOnDate");
-    lbtodayact = value("lbtodayact");
-    lbtodayBack = value("lbtodayBack");
-    lbtodaySumm = value("lbtodaySumm");
-    lbtotalAct = value("lbtotalAct");
-    lbtotalBack = value("lbtotalBack");
-    lbtotalSumm = value("lbtotalSumm");
-    lbCreation = value("lbCreation");
-    lbOnDate->setFont(Label(QString(), this, lime, true)->font());
-    int row = 0;
-    auto* header = new QHBoxLayout;
-    header->setSpacing(4);
-    header->addWidget(Label(QStringLiteral("Statistic on"), this, lime, true));
-    header->addWidget(lbOnDate);
-    header->addStretch();
-    grid->addLayout(header, row++, 0, 1, 2);
-    const auto line = [&](const char* caption, QLabel* label) {
-        grid->addWidget(Label(QString::fromLatin1(caption), this, lime), row, 0);
-        grid->addWidget(label, row++, 1);
-    };
-    line("Active work time:", lbtodayact);
-    line("Background work time:", lbtodayBack);
-    line("Summary:", lbtodaySumm);
-    grid->addWidget(Label(QStringLiteral("Total:"), this, lime, true), row++, 0, 1, 2);
-    line("Active work time:", lbtotalAct);
-    line("Background work time:", lbtotalBack);
-    line("Summary:", lbtotalSumm);
-    grid->setRowStretch(row++, 1);
-    auto* created = new QHBoxLayout;
-    created->addStretch();
-    created->addWidget(Label(QStringLiteral("Created:"), this, lime));
-    created->addWidget(lbCreation);
-    grid->addLayout(created, row, 0, 1, 2);
-    grid->setColumnStretch(1, 1);
-}
-
-void TextStatPage::Show(const TextStat& page)
-{
-    lbOnDate->setText(QString::fromStdString(page.OnDate));
-    lbtodayact->setText(QString::fromStdString(page.TodayAct));
-    lbtodayBack->setText(QString::fromStdString(page.TodayBack));
-    lbtodaySumm->setText(QString::fromStdString(page.TodaySumm));
-    lbtotalAct->setText(QString::fromStdString(page.TotalAct));
-    lbtotalBack->setText(QString::fromStdString(page.TotalBack));
-    lbtotalSumm->setText(QString::fromStdString(page.TotalSumm));
-    if (page.Creation) {
-        lbCreation->setText(QString::fromStdString(*page.Creation));
-    }
-}
-
-LogStatPage::LogStatPage(QWidget* parent)
-    : QWidget(parent)
-    , lbLog(nullptr)
-    , lvLog(new QTreeWidget(this))
-    , pMenuLog(new QMenu(this))
-{
-    setObjectName(QStringLiteral("tsLog"));
-    Paint(this, Qt::black, Qt::white);
-    const QColor lime(0, 255, 0);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto* header = new QWidget(this);
-    Paint(header, Qt::black, lime);
-    auto* headerLayout = new QGridLayout(header);
-    headerLayout->setContentsMargins(4, 2, 4, 2);
-    lbLog = Label(QString::fromLatin1(kNoTimerLogTitle), header, lime, true);
-    lbLog->setObjectName(QStringLiteral("lbLog"));
-    headerLayout->addWidget(lbLog, 0, 0, 1, 4);
-    int column = 0;
-    for (const char* caption : {"Start time", "Stop time", "Duration"}) {
-        QLabel* label = Label(QString::fromLatin1(caption), header, lime, true);
-        label->setFixedWidth(kLogColumnWidth);
-        headerLayout->addWidget(label, 1, column++);
-    }
-    headerLayout->setColumnStretch(3, 1);
-    layout->addWidget(header);
-
-    lvLog->setObjectName(QStringLiteral("lvLog"));
-    lvLog->setColumnCount(3);
-    lvLog->setHeaderHidden(true);
-    lvLog->setRootIsDecorated(false);
-    lvLog->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lvLog->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvLog->setFrameShape(QFrame::NoFrame);
-    lvLog->setUniformRowHeights(true);
-    for (int i = 0; i < 3; ++i) {
-        lvLog->setColumnWidth(i, kLogColumnWidth);
-    }
-    Paint(lvLog, Qt::black, Qt::white);
-    lvLog->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(lvLog, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        pMenuLog->popup(lvLog->viewport()->mapToGlobal(pos));
-    });
-    layout->addWidget(lvLog, 1);
-}
-
-void LogStatPage::Show(const tally::LogPage& page)
-{
-    lbLog->setText(QString::fromStdString(page.Title));
-    lvLog->setUpdatesEnabled(false);
-    lvLog->clear();
-    for (const LogRow& row : page.Rows) {
-        auto* item = new QTreeWidgetItem(lvLog);
-        item->setText(0, QString::fromStdString(row.StartText));
-        item->setText(1, QString::fromStdString(row.StopText));
-        item->setText(2, QString::fromStdString(row.DurationText));
-        item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(row.Period)));
-    }
-    lvLog->setUpdatesEnabled(true);
-}
-
-std::vector<const TWorkPeriod*> LogStatPage::SelectedPeriods() const
-{
-    std::vector<const TWorkPeriod*> periods;
-    for (int i = 0; i < lvLog->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = lvLog->topLevelItem(i);
-        if (item->isSelected()) {
-            periods.push_back(reinterpret_cast<const TWorkPeriod*>(item->data(0, Qt::UserRole).value<quintptr>()));
-        }
-    }
-    return periods;
-}
 
 TFormStat::TFormStat(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::Tool)
@@ -284,19 +120,19 @@ TFormStat::TFormStat(QWidget* parent)
     panel1->setIconSize(QSize(12, 12));
     panel1->setStyleSheet(QStringLiteral("QToolBar { background: rgb(230, 230, 230); border: 0; spacing: 0; }"
                                          "QToolButton { padding: 0 1px; }"));
-    tBtnMonBack = BarButton(QStringLiteral("stat_month_back"), QStringLiteral("Goto previous month"), panel1);
-    tBtnDayBack = BarButton(QStringLiteral("stat_day_back"), QStringLiteral("Goto previous day"), panel1);
+    m_tBtnMonBack = BarButton(QStringLiteral("stat_month_back"), QStringLiteral("Goto previous month"), panel1);
+    m_tBtnDayBack = BarButton(QStringLiteral("stat_day_back"), QStringLiteral("Goto previous day"), panel1);
     m_trbPos = TrackBar(
         QStringLiteral("trbPos"), QStringLiteral("Date track bar"), 0, kDatePositionMax, kDatePositionMax, panel1);
-    tBtnDayForw = BarButton(QStringLiteral("stat_day_forward"), QStringLiteral("Goto next day"), panel1);
-    tBtnMonForw = BarButton(QStringLiteral("stat_month_forward"), QStringLiteral("Goto next month"), panel1);
-    actGotoToday = new QAction(QStringLiteral("Goto today"), this);
-    actGotoToday->setIcon(QIcon(SkinPixmap(QStringLiteral("stat_today"), QSize(12, 12))));
-    actAddLogItem = new QAction(QStringLiteral("Add new log item"), this);
-    actAddLogItem->setIcon(QIcon(SkinPixmap(QStringLiteral("stat_add_log"), QSize(12, 12))));
-    actDelLogItem = new QAction(QStringLiteral("Delete selected log items"), this);
-    actDelLogItem->setIcon(QIcon(SkinPixmap(QStringLiteral("stat_delete_log"), QSize(12, 12))));
-    for (QAction* action : {actGotoToday, actAddLogItem, actDelLogItem}) {
+    m_tBtnDayForw = BarButton(QStringLiteral("stat_day_forward"), QStringLiteral("Goto next day"), panel1);
+    m_tBtnMonForw = BarButton(QStringLiteral("stat_month_forward"), QStringLiteral("Goto next month"), panel1);
+    m_actGotoToday = new QAction(QStringLiteral("Goto today"), this);
+    m_actGotoToday->setIcon(QIcon(SkinPixmap(QStringLiteral("stat_today"), QSize(12, 12))));
+    m_actAddLogItem = new QAction(QStringLiteral("Add new log item"), this);
+    m_actAddLogItem->setIcon(QIcon(SkinPixmap(QStringLiteral("stat_add_log"), QSize(12, 12))));
+    m_actDelLogItem = new QAction(QStringLiteral("Delete selected log items"), this);
+    m_actDelLogItem->setIcon(QIcon(SkinPixmap(QStringLiteral("stat_delete_log"), QSize(12, 12))));
+    for (QAction* action : {m_actGotoToday, m_actAddLogItem, m_actDelLogItem}) {
         action->setToolTip(action->text());
         action->setIconVisibleInMenu(false);
     }
@@ -308,55 +144,19 @@ TFormStat::TFormStat(QWidget* parent)
                            panel1);
     m_trbScaleX->setMaximumWidth(255);
 
-    panel1->addWidget(tBtnMonBack);
-    panel1->addWidget(tBtnDayBack);
+    panel1->addWidget(m_tBtnMonBack);
+    panel1->addWidget(m_tBtnDayBack);
     panel1->addWidget(m_trbPos);
-    panel1->addWidget(tBtnDayForw);
-    panel1->addWidget(tBtnMonForw);
-    panel1->addAction(actGotoToday);
+    panel1->addWidget(m_tBtnDayForw);
+    panel1->addWidget(m_tBtnMonForw);
+    panel1->addAction(m_actGotoToday);
     m_logSeparator = panel1->addSeparator();
-    panel1->addAction(actAddLogItem);
-    panel1->addAction(actDelLogItem);
+    panel1->addAction(m_actAddLogItem);
+    panel1->addAction(m_actDelLogItem);
     // A tool bar shows and hides its widgets through their actions.
     m_scaleXAction = panel1->addWidget(m_trbScaleX);
 
-    m_PopupMenu1 = new QMenu(this);
-    m_PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    m_PopupMenu1->addAction(actGotoToday);
-    pSetPeriod = m_PopupMenu1->addAction(QStringLiteral("Set visible period..."));
-    QMenu* pView = m_PopupMenu1->addMenu(QStringLiteral("View"));
-    const auto tick = [pView](const char* caption) {
-        QAction* action = pView->addAction(QString::fromLatin1(caption));
-        action->setCheckable(true);
-        action->setChecked(true);
-        return action;
-    };
-    pShowMarks = tick("Show marks");
-    pShowBorders = tick("Show borders");
-    pShowLegend = tick("Show legend");
-    pShowFullDate = tick("Show full date");
-    auto* units = new QActionGroup(this);
-    const auto unit = [pView, units](const char* caption) {
-        QAction* action = pView->addAction(QString::fromLatin1(caption));
-        action->setCheckable(true);
-        units->addAction(action);
-        return action;
-    };
-    pSec = unit("Show time in seconds");
-    pMin = unit("Show time in minutes");
-    pHour = unit("Show time in hours");
-    pHour->setChecked(true);
-    m_PopupMenu1->addSeparator();
-    m_PopupMenu1->addAction(actAddLogItem);
-    m_PopupMenu1->addAction(actDelLogItem);
-    m_N2 = m_PopupMenu1->addSeparator();
-    pPrint = m_PopupMenu1->addAction(QStringLiteral("Print"));
-    pExport = m_PopupMenu1->addAction(QStringLiteral("Export work periods..."));
-    m_PopupMenu1->addSeparator();
-    pClose = m_PopupMenu1->addAction(QStringLiteral("Close statistic"));
-
-    m_tsLog->pMenuLog->addAction(actAddLogItem);
-    m_tsLog->pMenuLog->addAction(actDelLogItem);
+    BuildMenu();
 
     m_menuButton = new QToolButton(panel1);
     m_menuButton->setObjectName(QStringLiteral("menu"));
@@ -370,6 +170,125 @@ TFormStat::TFormStat(QWidget* parent)
     layout->addWidget(panel1);
 
     connect(m_TabSet1, &QTabBar::currentChanged, m_pages, &QStackedWidget::setCurrentIndex);
+}
+
+void TFormStat::BuildMenu()
+{
+    m_PopupMenu1 = new QMenu(this);
+    m_PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    m_PopupMenu1->addAction(m_actGotoToday);
+    m_pSetPeriod = m_PopupMenu1->addAction(QStringLiteral("Set visible period..."));
+    QMenu* pView = m_PopupMenu1->addMenu(QStringLiteral("View"));
+    const auto tick = [pView](const char* caption) {
+        QAction* action = pView->addAction(QString::fromLatin1(caption));
+        action->setCheckable(true);
+        action->setChecked(true);
+        return action;
+    };
+    m_ticks[0] = tick("Show marks");
+    m_ticks[1] = tick("Show borders");
+    m_ticks[2] = tick("Show legend");
+    m_ticks[3] = tick("Show full date");
+    auto* units = new QActionGroup(this);
+    const auto unit = [pView, units](const char* caption) {
+        QAction* action = pView->addAction(QString::fromLatin1(caption));
+        action->setCheckable(true);
+        units->addAction(action);
+        return action;
+    };
+    m_units[0] = unit("Show time in seconds");
+    m_units[1] = unit("Show time in minutes");
+    m_units[2] = unit("Show time in hours");
+    m_units[2]->setChecked(true);
+    m_PopupMenu1->addSeparator();
+    m_PopupMenu1->addAction(m_actAddLogItem);
+    m_PopupMenu1->addAction(m_actDelLogItem);
+    m_N2 = m_PopupMenu1->addSeparator();
+    m_pPrint = m_PopupMenu1->addAction(QStringLiteral("Print"));
+    m_pExport = m_PopupMenu1->addAction(QStringLiteral("Export work periods..."));
+    m_PopupMenu1->addSeparator();
+    m_pClose = m_PopupMenu1->addAction(QStringLiteral("Close statistic"));
+
+    m_tsLog->pMenuLog->addAction(m_actAddLogItem);
+    m_tsLog->pMenuLog->addAction(m_actDelLogItem);
+
+    const std::pair<QToolButton*, DateButton> steps[] = {{m_tBtnDayBack, DateButton::DayBack},
+                                                         {m_tBtnDayForw, DateButton::DayForward},
+                                                         {m_tBtnMonBack, DateButton::MonthBack},
+                                                         {m_tBtnMonForw, DateButton::MonthForward}};
+    for (const auto& [button, step] : steps) {
+        connect(button, &QToolButton::clicked, this, [this, step] { emit dateStepClicked(step); });
+    }
+    connect(m_actGotoToday, &QAction::triggered, this, [this] { emit dateStepClicked(DateButton::Today); });
+    const std::pair<QAction*, StatCommand> commands[] = {{m_actAddLogItem, StatCommand::AddLogItem},
+                                                         {m_actDelLogItem, StatCommand::DeleteLogItems},
+                                                         {m_pSetPeriod, StatCommand::SetPeriod},
+                                                         {m_pPrint, StatCommand::Print},
+                                                         {m_pExport, StatCommand::Export},
+                                                         {m_pClose, StatCommand::Close}};
+    for (const auto& [action, command] : commands) {
+        connect(action, &QAction::triggered, this, [this, command] { emit commandChosen(command); });
+    }
+    for (int i = 0; i < 4; ++i) {
+        connect(m_ticks[i], &QAction::triggered, this, [this, i](bool ticked) {
+            emit viewTickToggled(static_cast<ViewTick>(i), ticked);
+        });
+    }
+    for (int i = 0; i < 3; ++i) {
+        connect(m_units[i], &QAction::triggered, this, [this, i] { emit unitChosen(static_cast<ChartUnit>(i)); });
+    }
+}
+
+ChartOptions TFormStat::ViewOptions() const
+{
+    ChartOptions options;
+    options.ShowMarks = m_ticks[0]->isChecked();
+    options.ShowBorders = m_ticks[1]->isChecked();
+    options.ShowLegend = m_ticks[2]->isChecked();
+    options.ShowFullDate = m_ticks[3]->isChecked();
+    options.Unit = m_units[0]->isChecked()   ? ChartUnit::Seconds
+                   : m_units[1]->isChecked() ? ChartUnit::Minutes
+                                             : ChartUnit::Hours;
+    return options;
+}
+
+void TFormStat::SetViewOptions(const ChartOptions& options)
+{
+    const bool ticks[] = {options.ShowMarks, options.ShowBorders, options.ShowLegend, options.ShowFullDate};
+    for (int i = 0; i < 4; ++i) {
+        m_ticks[i]->setChecked(ticks[i]);
+    }
+    m_units[static_cast<int>(options.Unit)]->setChecked(true);
+}
+
+QToolButton& TFormStat::StepButton(DateButton button)
+{
+    switch (button) {
+        case DateButton::DayBack:
+            return *m_tBtnDayBack;
+        case DateButton::DayForward:
+            return *m_tBtnDayForw;
+        case DateButton::MonthBack:
+            return *m_tBtnMonBack;
+        default:
+            return *m_tBtnMonForw;
+    }
+}
+
+QAction& TFormStat::Command(StatCommand command)
+{
+    QAction* const actions[] = {m_actAddLogItem, m_actDelLogItem, m_pSetPeriod, m_pPrint, m_pExport, m_pClose};
+    return *actions[static_cast<int>(command)];
+}
+
+QAction& TFormStat::Tick(ViewTick tick)
+{
+    return *m_ticks[static_cast<int>(tick)];
+}
+
+QAction& TFormStat::UnitItem(ChartUnit unit)
+{
+    return *m_units[static_cast<int>(unit)];
 }
 
 void TFormStat::SetMaximisedPicture(bool maximised)
@@ -395,18 +314,18 @@ void TFormStat::ShowPage(StatPage page)
 
 void TFormStat::ApplyControls(const StatControls& c)
 {
-    actAddLogItem->setVisible(c.LogActions);
-    actDelLogItem->setVisible(c.LogActions);
+    m_actAddLogItem->setVisible(c.LogActions);
+    m_actDelLogItem->setVisible(c.LogActions);
     m_logSeparator->setVisible(c.LogActions);
     m_N2->setVisible(c.LogActions);
     m_scaleXAction->setVisible(c.VisibleDays);
-    tBtnDayBack->setEnabled(c.Back);
-    tBtnMonBack->setEnabled(c.Back);
-    tBtnDayForw->setEnabled(c.Forward);
-    tBtnMonForw->setEnabled(c.Forward);
-    actGotoToday->setEnabled(c.GotoToday);
-    pPrint->setEnabled(c.HistogramOnly);
-    pSetPeriod->setVisible(c.HistogramOnly);
+    m_tBtnDayBack->setEnabled(c.Back);
+    m_tBtnMonBack->setEnabled(c.Back);
+    m_tBtnDayForw->setEnabled(c.Forward);
+    m_tBtnMonForw->setEnabled(c.Forward);
+    m_actGotoToday->setEnabled(c.GotoToday);
+    m_pPrint->setEnabled(c.HistogramOnly);
+    m_pSetPeriod->setVisible(c.HistogramOnly);
 }
 
 void TFormStat::showEvent(QShowEvent* event)

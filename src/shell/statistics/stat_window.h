@@ -1,9 +1,11 @@
 #pragma once
 
 #include "shell/statistics/histogram_page.h"
+#include "stats/histogram.h"
 #include "stats/stat_dates.h"
 #include "stats/stat_log.h"
 #include "stats/text_stat.h"
+#include "view/stat_window.h"
 
 #include <QAction>
 #include <QLabel>
@@ -54,8 +56,14 @@ public:
     QMenu* pMenuLog;
 };
 
+// The window's menu commands besides the date steps and the view ticks.
+enum class StatCommand { AddLogItem, DeleteLogItems, SetPeriod, Print, Export, Close };
+// The chart's view ticks.
+enum class ViewTick { Marks, Borders, Legend, FullDate };
+
 // The statistics window docked to the main window's right side. It decides
-// nothing: its commands reach the controller as actions and signals.
+// nothing: it hands out its view options as a value and takes them back, and
+// tells through its signals what the user asked for.
 class TFormStat : public QWidget
 {
     Q_OBJECT
@@ -68,6 +76,10 @@ public:
     StatPage ShownPage() const;
     void ShowPage(StatPage page);
     void ApplyControls(const StatControls& controls);
+    // The view ticks and the checked unit; Set checks the items without
+    // emitting their signals.
+    ChartOptions ViewOptions() const;
+    void SetViewOptions(const ChartOptions& options);
 
     TextStatPage& TextPage() { return *m_tsInfo; }
     LogStatPage& LogPage() { return *m_tsLog; }
@@ -79,25 +91,13 @@ public:
     QMenu& PopupMenu() { return *m_PopupMenu1; }
     QToolButton& MenuButton() { return *m_menuButton; }
     QLabel& Caption() { return *m_panCapt; }
-
-    QToolButton* tBtnMonBack;
-    QToolButton* tBtnDayBack;
-    QToolButton* tBtnDayForw;
-    QToolButton* tBtnMonForw;
-    QAction* actGotoToday;
-    QAction* actAddLogItem;
-    QAction* actDelLogItem;
-    QAction* pSetPeriod;
-    QAction* pShowMarks;
-    QAction* pShowBorders;
-    QAction* pShowLegend;
-    QAction* pShowFullDate;
-    QAction* pSec;
-    QAction* pMin;
-    QAction* pHour;
-    QAction* pPrint;
-    QAction* pExport;
-    QAction* pClose;
+    // The items behind the signals, by name, for the tests: the day and
+    // month buttons ("Goto today" is the action of DateButton::Today).
+    QToolButton& StepButton(DateButton button);
+    QAction& TodayItem() { return *m_actGotoToday; }
+    QAction& Command(StatCommand command);
+    QAction& Tick(ViewTick tick);
+    QAction& UnitItem(ChartUnit unit);
 
 signals:
     void shown();
@@ -108,6 +108,10 @@ signals:
     void maximiseClicked();
     void closeClicked();
     void tabPressed();
+    void dateStepClicked(tally::DateButton button);
+    void commandChosen(tally::StatCommand command);
+    void viewTickToggled(tally::ViewTick tick, bool ticked);
+    void unitChosen(tally::ChartUnit unit);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -117,6 +121,7 @@ protected:
 
 private:
     void UpdateMask();
+    void BuildMenu();
 
     QLabel* m_panCapt;
     QLabel* m_Image1;
@@ -134,6 +139,19 @@ private:
     QAction* m_N2;           // the menu's, after the log items
     QMenu* m_PopupMenu1;
     QToolButton* m_menuButton;
+    QToolButton* m_tBtnMonBack;
+    QToolButton* m_tBtnDayBack;
+    QToolButton* m_tBtnDayForw;
+    QToolButton* m_tBtnMonForw;
+    QAction* m_actGotoToday;
+    QAction* m_actAddLogItem;
+    QAction* m_actDelLogItem;
+    QAction* m_pSetPeriod;
+    QAction* m_pPrint;
+    QAction* m_pExport;
+    QAction* m_pClose;
+    QAction* m_ticks[4];
+    QAction* m_units[3];
 };
 
 } // namespace tally

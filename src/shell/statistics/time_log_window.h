@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/timer.h"
+#include "view/log_slider.h"
 
 #include <QCalendarWidget>
 #include <QDateEdit>

@@ -3,6 +3,7 @@
 #include "model/project.h"
 #include "model/timer_list.h"
 #include "stats/stat_object.h"
+#include "view/stat_controls.h"
 
 #include <span>
 

@@ -1,4 +1,4 @@
-#include "stats/stat_window.h"
+#include "view/stat_window.h"
 
 #include <gtest/gtest.h>
 
