@@ -17,7 +17,6 @@
 #include <QScreen>
 #include <QWindow>
 
-
 namespace tally {
 
 StatController::StatController(StatEnv env, QObject* parent)
