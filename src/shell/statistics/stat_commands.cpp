@@ -1,8 +1,6 @@
 #include "runlog/brisvale_log.h"
 #include "shell/main_window/main_window.h"
 #include "shell/main_window/timer_list_view.h"
-#include "shell/projects/project_dialog.h"
-#include "shell/statistics/period_dialog.h"
 #include "shell/statistics/stat_controller.h"
 #include "shell/statistics/time_log_window.h"
 #include "stats/period_export.h"
@@ -11,12 +9,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QPrinter>
 
-#include <stdexcept>
-
-// The statistics window's menu commands: the time log's items, the export,
-// the visible period and the print.
+// The statistics window's menu commands: the time log's items and the
+// export.
 namespace tally {
 
 void StatController::actAddLogItemExecute()
@@ -105,45 +100,6 @@ void StatController::CommandChosen(StatCommand command)
         case StatCommand::Close:
             actShowHideStatExecute();
             break;
-    }
-}
-
-void StatController::pSetPeriodClick()
-{
-    if (!m_form) {
-        return;
-    }
-    TFormSetDate dialog(m_form);
-    const PeriodDates shown
-        = PeriodDialogDates(m_form->DateBar().value(), m_form->VisibleDaysBar().value(), m_env.Now());
-    dialog.SetDates(shown.Start, shown.End);
-    if (PeriodDialogOpening) {
-        PeriodDialogOpening(dialog);
-    }
-    const int result = dialog.exec();
-    if (result != QDialog::Accepted || ShuttingDown() || !m_form) {
-        return;
-    }
-    const PeriodPositions to = PeriodDialogPositions(dialog.StartDate(), dialog.EndDate(), m_env.Now());
-    // Each track bar runs its change handler only when its value changes.
-    m_form->DateBar().setValue(to.Position);
-    m_form->VisibleDaysBar().setValue(to.VisibleDays);
-}
-
-void StatController::pPrintClick()
-{
-    Log().WriteLine(0, "pPrintClick");
-    if (!m_form) {
-        return;
-    }
-    if (!m_printer) {
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    }
-    if (!ChoosePrinter || !ChoosePrinter(*m_printer) || ShuttingDown() || !m_form) {
-        return;
-    }
-    if (!m_form->ChartPage().Print(*m_printer)) {
-        throw std::runtime_error("The printer could not be opened");
     }
 }
 

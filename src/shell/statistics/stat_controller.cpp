@@ -6,6 +6,7 @@
 #include "shell/main_window/timer_list_view.h"
 #include "shell/projects/project_dialog.h"
 #include "shell/projects/projects_controller.h"
+#include "shell/statistics/period_dialog.h"
 #include "tracking/tracking_engine.h"
 #include "view/stat_window.h"
 
@@ -16,6 +17,8 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QWindow>
+
+#include <stdexcept>
 
 namespace tally {
 
@@ -436,6 +439,45 @@ void StatController::Label14Click()
     // Closed by hand: not opened again at the next start. Closing writes
     // the same setting.
     actShowHideStatExecute();
+}
+
+void StatController::pSetPeriodClick()
+{
+    if (!m_form) {
+        return;
+    }
+    TFormSetDate dialog(m_form);
+    const PeriodDates shown
+        = PeriodDialogDates(m_form->DateBar().value(), m_form->VisibleDaysBar().value(), m_env.Now());
+    dialog.SetDates(shown.Start, shown.End);
+    if (PeriodDialogOpening) {
+        PeriodDialogOpening(dialog);
+    }
+    const int result = dialog.exec();
+    if (result != QDialog::Accepted || ShuttingDown() || !m_form) {
+        return;
+    }
+    const PeriodPositions to = PeriodDialogPositions(dialog.StartDate(), dialog.EndDate(), m_env.Now());
+    // Each track bar runs its change handler only when its value changes.
+    m_form->DateBar().setValue(to.Position);
+    m_form->VisibleDaysBar().setValue(to.VisibleDays);
+}
+
+void StatController::pPrintClick()
+{
+    Log().WriteLine(0, "pPrintClick");
+    if (!m_form) {
+        return;
+    }
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    if (!ChoosePrinter || !ChoosePrinter(*m_printer) || ShuttingDown() || !m_form) {
+        return;
+    }
+    if (!m_form->ChartPage().Print(*m_printer)) {
+        throw std::runtime_error("The printer could not be opened");
+    }
 }
 
 } // namespace tally
