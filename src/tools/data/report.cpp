@@ -4,6 +4,7 @@
 #include "stats/csv_text.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -182,13 +183,23 @@ std::string ComputersReportText(const std::vector<ComputerDayRow>& rows,
         all += row.Active + row.Background + overlap;
     }
     std::string out = TableText(named, projectTotal);
-    out += "\nComputer  Time  Share\n";
+    std::vector<std::array<std::string, 3>> table {{"Computer", "Time", "Share"}};
     for (std::size_t c = 0; c < computers.size(); ++c) {
-        if (computers[c].Model == nullptr) {
-            continue;
+        if (computers[c].Model != nullptr) {
+            const long percent = all > 0.0 ? std::lround(own[c] / all * 100.0) : 0L;
+            table.push_back({OneLine(computers[c].Name), FormatDuration(own[c]), std::to_string(percent) + "%"});
         }
-        const long percent = all > 0.0 ? std::lround(own[c] / all * 100.0) : 0L;
-        out += OneLine(computers[c].Name) + "  " + FormatDuration(own[c]) + "  " + std::to_string(percent) + "%\n";
+    }
+    std::size_t widths[3] = {};
+    for (const auto& line : table) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            widths[i] = std::max(widths[i], Width(line[i]));
+        }
+    }
+    out += '\n';
+    for (const auto& line : table) {
+        out += PadRight(line[0], widths[0]) + "  " + PadLeft(line[1], widths[1]) + "  " + PadLeft(line[2], widths[2])
+               + '\n';
     }
     if (twice > 0.0) {
         out += "Ran on two computers at once, counted once: " + FormatDuration(twice) + '\n';
