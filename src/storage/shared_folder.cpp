@@ -104,6 +104,17 @@ std::string SharedCopyPath(const SharingSettings& sharing, const ComputerIdentit
     return (fs::path(sharing.Folder) / SharedFileName(SharingIdentity(sharing, system))).string();
 }
 
+std::string ConfigureSharedCopy(DataFile& data,
+                                const SettingsStore& settings,
+                                const ComputerIdentity& system,
+                                std::function<void(const std::string&)> onFailed)
+{
+    std::string path = SharedCopyPath(ReadSharingSettings(settings), system);
+    data.SetSharedCopy(path);
+    data.SetOnSharedCopyFailed(std::move(onFailed));
+    return path;
+}
+
 std::string ComputerOfFile(std::string_view fileName)
 {
     std::string_view stem

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 
 namespace tally {
 
+class DataFile;
 class FileSystem;
 
 // The settings of a folder shared with other computers, in a section of
@@ -45,6 +47,14 @@ ComputerIdentity SharingIdentity(const SharingSettings& sharing, const ComputerI
 
 // Where this computer's copy goes; empty when no folder is shared.
 std::string SharedCopyPath(const SharingSettings& sharing, const ComputerIdentity& system);
+
+// Points the data file's shared copy at this computer's file in the shared
+// folder the settings name (or at none), and where a failed copy is told.
+// Returns the copy's path, empty when not shared.
+std::string ConfigureSharedCopy(DataFile& data,
+                                const SettingsStore& settings,
+                                const ComputerIdentity& system,
+                                std::function<void(const std::string&)> onFailed);
 
 // The computer a shared file belongs to, as its name tells it: the file name
 // without ".dat" and without the "-<id>" ending.
