@@ -47,25 +47,72 @@ TDateTime Covered(const std::vector<Interval>& under, Interval stretch)
     return sum;
 }
 
-// Adds sorted stretches to a union, keeping it sorted and disjoint.
-void Unite(std::vector<Interval>& under, const std::vector<Interval>& sorted)
+// Adds stretches in start order to a union, keeping it sorted and
+// disjoint: one merging walk that joins touching stretches as it goes.
+template <typename It>
+void Unite(std::vector<Interval>& under, It first, It last)
 {
     std::vector<Interval> both;
-    both.reserve(under.size() + sorted.size());
-    std::merge(under.begin(),
-               under.end(),
-               sorted.begin(),
-               sorted.end(),
-               std::back_inserter(both),
-               [](const Interval& a, const Interval& b) { return a.Start < b.Start; });
-    under.clear();
-    for (const Interval& next : both) {
-        if (!under.empty() && next.Start <= under.back().Stop) {
-            under.back().Stop = std::max(under.back().Stop, next.Stop);
+    both.reserve(under.size() + static_cast<std::size_t>(std::distance(first, last)));
+    const auto push = [&](TDateTime start, TDateTime stop) {
+        if (!both.empty() && start <= both.back().Stop) {
+            both.back().Stop = std::max(both.back().Stop, stop);
         } else {
-            under.push_back(next);
+            both.push_back({start, stop});
+        }
+    };
+    std::size_t a = 0;
+    while (a < under.size() || first != last) {
+        if (first == last || (a < under.size() && under[a].Start < first->Start)) {
+            push(under[a].Start, under[a].Stop);
+            ++a;
+        } else {
+            push(first->Start, first->Stop);
+            ++first;
         }
     }
+    both.shrink_to_fit();
+    under = std::move(both);
+}
+
+// Adds to the overlap what of each stretch (in start order) the union
+// already covers. One walk over both; the day's sum is kept until the day
+// changes, so millions of stretches cost no map look-ups.
+template <typename It>
+void AddCovered(Overlap& overlap, std::size_t computer, It first, It last)
+{
+    const std::vector<Interval>& under = overlap.Union;
+    std::size_t from = 0;
+    std::int64_t day = 0;
+    TDateTime daySum = 0.0;
+    const auto flush = [&] {
+        if (daySum > 0.0) {
+            overlap.ByComputerDay[{computer, day}] += daySum;
+            overlap.ByDay[day] += daySum;
+            overlap.Total += daySum;
+        }
+        daySum = 0.0;
+    };
+    for (; first != last; ++first) {
+        const TDateTime start = first->Start;
+        const TDateTime stop = first->Stop;
+        while (from < under.size() && under[from].Stop <= start) {
+            ++from;
+        }
+        TDateTime covered = 0.0;
+        for (std::size_t k = from; k < under.size() && under[k].Start < stop; ++k) {
+            covered += std::min(under[k].Stop, stop) - std::max(under[k].Start, start);
+        }
+        if (covered > 0.0) {
+            const std::int64_t stretchDay = DayOf(start);
+            if (stretchDay != day) {
+                flush();
+                day = stretchDay;
+            }
+            daySum += covered;
+        }
+    }
+    flush();
 }
 
 // Members are in computer order; a stretch counts as overlap for the later
@@ -75,25 +122,31 @@ template <typename Members>
 Overlap OverlapOf(const Members& members, PeriodKind kind)
 {
     Overlap overlap;
+    const auto byStart = [](const auto& x, const auto& y) { return x.Start < y.Start; };
     for (std::size_t i = 0; i < members.size();) {
         const std::size_t computer = members[i].Computer;
-        std::vector<Interval> mine;
-        for (; i < members.size() && members[i].Computer == computer; ++i) {
-            AddIntervals(*members[i].Timer, kind, mine);
+        std::size_t end = i;
+        while (end < members.size() && members[end].Computer == computer) {
+            ++end;
         }
-        std::sort(mine.begin(), mine.end(), [](const Interval& a, const Interval& b) { return a.Start < b.Start; });
-        if (!overlap.Union.empty()) {
-            for (const Interval& stretch : mine) {
-                const TDateTime covered = Covered(overlap.Union, stretch);
-                if (covered > 0.0) {
-                    const std::int64_t day = DayOf(stretch.Start);
-                    overlap.ByComputerDay[{computer, day}] += covered;
-                    overlap.ByDay[day] += covered;
-                    overlap.Total += covered;
-                }
+        Interval open {};
+        const PeriodList& list = ListOf(*members[i].Timer, kind);
+        if (end == i + 1 && !OpenInterval(*members[i].Timer, kind, open)
+            && std::is_sorted(list.begin(), list.end(), byStart)) {
+            // The usual case, one timer whose list is in start order: read
+            // in place, no copy of millions of periods.
+            AddCovered(overlap, computer, list.begin(), list.end());
+            Unite(overlap.Union, list.begin(), list.end());
+        } else {
+            std::vector<Interval> mine;
+            for (std::size_t j = i; j < end; ++j) {
+                AddIntervals(*members[j].Timer, kind, mine);
             }
+            std::sort(mine.begin(), mine.end(), byStart);
+            AddCovered(overlap, computer, mine.begin(), mine.end());
+            Unite(overlap.Union, mine.begin(), mine.end());
         }
-        Unite(overlap.Union, mine);
+        i = end;
     }
     return overlap;
 }
