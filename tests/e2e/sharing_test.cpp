@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <regex>
@@ -36,20 +35,6 @@ int FreePort()
     }
     ::close(fd);
     return port;
-}
-
-bool OnPath(const std::string& program)
-{
-    const char* path = std::getenv("PATH");
-    std::string rest = path ? path : "";
-    for (std::size_t start = 0; start <= rest.size();) {
-        const std::size_t end = std::min(rest.find(':', start), rest.size());
-        if (::access((rest.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0) {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
 }
 
 // One sync tool instance with a home of its own, talking to its peer only.
@@ -251,8 +236,8 @@ protected:
 // it across, and the report over either folder holds both computers' time.
 TEST_F(SharingTest, TwoComputersCountOneAccountThroughTheSyncTool)
 {
-    if (!OnPath("syncthing")) {
-        GTEST_SKIP() << "Syncthing is not installed";
+    if (RunProgram({"syncthing", "--version"}, {}, 30s) != 0) {
+        GTEST_SKIP() << "Syncthing cannot start: it is not installed";
     }
     if (!one.Generate() || !two.Generate()) {
         GTEST_SKIP() << "Syncthing cannot make its keys: " << one.Output() << two.Output();
