@@ -136,8 +136,11 @@ void DataFile::SafeSave()
         m_log.WriteLine(0, "Save refused: the lists were released");
         return;
     }
+    // One image for the data file and the shared copy.
+    const TMemFileStream image = WriteDataImage(m_model.Timers, m_model.Projects, m_programVersion);
     try {
-        Save(m_paths.DataFile);
+        m_log.WriteLine(0, "Save->");
+        WriteFileAtomically(m_files, m_paths.DataFile, image.Bytes());
     } catch (const DataFileError& e) {
         try {
             Save(m_paths.BackupFile);
@@ -145,6 +148,24 @@ void DataFile::SafeSave()
             throw SaveError(backupError.what(), std::string());
         }
         throw SaveError(std::string(e.what()) + "; the data is in " + m_paths.BackupFile, m_paths.BackupFile);
+    }
+    WriteSharedCopy(image);
+}
+
+void DataFile::WriteSharedCopy(const TMemFileStream& image)
+{
+    if (m_sharedCopy.empty()) {
+        return;
+    }
+    try {
+        WriteFileAtomically(m_files, m_sharedCopy, image.Bytes());
+        m_sharedCopyFailing = false;
+    } catch (const DataFileError& e) {
+        m_log.WriteLine(0, std::string("Shared copy failed: ") + e.what());
+        if (!m_sharedCopyFailing && m_onSharedCopyFailed) {
+            m_onSharedCopyFailed(e.what());
+        }
+        m_sharedCopyFailing = true;
     }
 }
 

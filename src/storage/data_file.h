@@ -92,6 +92,22 @@ public:
     // backup path).
     void SafeSave();
 
+    // A copy of the data written after every successful save, with the
+    // same atomic write, to this computer's own file in a shared folder
+    // (empty: none). A failed copy never touches the data file and never
+    // fails the save: onFailed hears of it once, and again only after a copy
+    // has succeeded in between.
+    void SetSharedCopy(std::string path)
+    {
+        m_sharedCopy = std::move(path);
+        m_sharedCopyFailing = false;
+    }
+    const std::string& SharedCopy() const { return m_sharedCopy; }
+    void SetOnSharedCopyFailed(std::function<void(const std::string&)> onFailed)
+    {
+        m_onSharedCopyFailed = std::move(onFailed);
+    }
+
     // Destroys every timer after telling the timer list view (SetOnClear) to
     // drop its rows. Projects are not touched.
     void Clear();
@@ -115,6 +131,7 @@ public:
 private:
     void LoadOldFrom(TMemFileStream& stream, const std::string& path, LoadResult& result);
     void CopyAside(const std::string& path, const TMemFileStream& stream, LoadResult& result);
+    void WriteSharedCopy(const TMemFileStream& image);
 
     TimeModel& m_model;
     TBrisvaleLog& m_log;
@@ -125,6 +142,9 @@ private:
     std::function<void()> m_onClear;
     AutoSaveTimer m_autoSave;
     bool m_released = false;
+    std::string m_sharedCopy;
+    std::function<void(const std::string&)> m_onSharedCopyFailed;
+    bool m_sharedCopyFailing = false;
 };
 
 // The name an invalid file is copied to: path + ".invalid-YYYYMMDD-HHMMSS".

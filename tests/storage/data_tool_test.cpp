@@ -339,6 +339,48 @@ TEST_F(DataToolReportTest, WrongArgumentsAndFilesFailWithAMessage)
     EXPECT_EQ(datatool::ParseIsoDay("+024-04-01"), std::nullopt);
 }
 
+// Two computers in a shared folder: the same timer summed, the stretch that
+// ran on both at once counted once (for the first computer), the sync
+// tool's conflict copy and a half-synced file left out.
+TEST_F(DataToolReportTest, FolderSumsTheComputers)
+{
+    const fs::path share = scratch.Path() / "share";
+    fs::create_directory(share);
+    WriteFile((share / "desk-1a2b.dat").string(), CurrentImage(ReportModel()));
+    TimeModel lap;
+    TMyTimer& editor = lap.Timers.Create();
+    editor.Name = "Editor";
+    editor.ActivePeriods.Add(EncodeDateTime(2024, 3, 2, 9, 5, 0), EncodeDateTime(2024, 3, 2, 9, 35, 0));
+    const std::string lapImage = CurrentImage(lap);
+    WriteFile((share / "lap-9f.dat").string(), lapImage);
+    WriteFile((share / "lap-9f.sync-conflict-20240302-101010-ABCDEFG.dat").string(), CurrentImage(ReportModel()));
+    WriteFile((share / "half-3.dat").string(), lapImage.substr(0, lapImage.size() - 3));
+
+    const ToolRun csv
+        = RunTool("report --folder " + share.string() + " --from 2024-03-02 --to 2024-03-02 --csv", scratch);
+    ASSERT_EQ(csv.Status, 0) << csv.Err;
+    EXPECT_THAT(csv.Err, HasSubstr("half-3.dat"));
+    EXPECT_EQ(csv.Out,
+              "date,timer,project,computer,active_seconds,background_seconds\r\n"
+              "2024-03-02,Editor,Alpha,desk,600.250,1.500\r\n"
+              "2024-03-02,Editor,,lap,1499.750,0.000\r\n"
+              "2024-03-02,\"Notes, \"\"draft\"\"\",\"Beta, Gamma\",desk,1800.000,0.000\r\n");
+
+    const ToolRun text = RunTool("report " + (share / "desk-1a2b.dat").string() + " " + (share / "lap-9f.dat").string()
+                                     + " --from 2024-03-02 --to 2024-03-02 --project Alpha",
+                                 scratch);
+    ASSERT_EQ(text.Status, 0) << text.Err;
+    EXPECT_EQ(text.Out,
+              "Date        Timer            Active  Background\n"
+              "2024-03-02  Editor          0:10:00     0:00:01\n"
+              "            Total of Alpha  0:10:00     0:00:01\n"
+              "\n"
+              "Computer     Time  Share\n"
+              "desk      0:10:01   100%\n"
+              "lap       0:00:00     0%\n")
+        << "the laptop's Editor is in no project";
+}
+
 TEST_F(DataToolReportTest, HelpAndVersionGoToStandardOutput)
 {
     const ToolRun help = RunTool("--help", scratch);

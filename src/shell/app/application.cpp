@@ -5,6 +5,7 @@
 #include "model/settings_store.h"
 #include "model/version.h"
 #include "platform/autostart.h"
+#include "platform/computer_identity.h"
 #include "platform/desktop.h"
 #include "platform/session_watcher.h"
 #include "shell/app/splash_about.h"
@@ -17,6 +18,7 @@
 #include "shell/main_window/window_commands.h"
 #include "shell/projects/projects_controller.h"
 #include "shell/statistics/stat_controller.h"
+#include "storage/shared_folder.h"
 #include "storage/storage_error.h"
 
 #include <QApplication>
@@ -148,6 +150,9 @@ void Application::FormCreate()
         m_model.Timers, m_state, *m_env.Desk, Session(), *m_inet, *m_env.SysClock, m_log);
     m_data = std::make_unique<DataFile>(
         m_model, m_log, *m_env.SysClock, *m_env.Files, DataFilePaths::InDirectory(m_env.InstallPath));
+    ConfigureSharedCopy(*m_data, *m_env.Settings, ThisComputer(), [this](const std::string& why) {
+        m_errors.Tell(QStringLiteral("Tallyhour Zide"), QString::fromStdString("Cannot write the shared copy: " + why));
+    });
 
     m_window = std::make_unique<MainWindow>(m_model, m_log, [this] { return Now(); });
     m_window->SetDesktopSight(m_env.Desk->Sight());

@@ -11,6 +11,7 @@
 #include "stats/day_figures.h"
 #include "stats/period_export.h"
 #include "storage/file_io.h"
+#include "storage/shared_folder.h"
 #include "storage/storage_error.h"
 
 #include <filesystem>
@@ -104,6 +105,7 @@ constexpr const char* kUsage
     = "usage: tallyhour-data dump FILE\n"
       "       tallyhour-data export FILE --csv\n"
       "       tallyhour-data report FILE [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--project NAME] [--csv]\n"
+      "       tallyhour-data report [--folder DIR] [FILE...] [options as above]\n"
       "       tallyhour-data --help | --version\n"
       "Reads a timers data file (current or older layout) and writes to standard output:\n"
       "  dump    all of it as JSON\n"
@@ -114,6 +116,12 @@ constexpr const char* kUsage
       "          its total of each day, --csv writes the rows\n"
       "          date,timer,project,active_seconds,background_seconds\n"
       "          (seconds rounded to the millisecond, always with three decimals).\n"
+      "          With --folder (every computer's file in a shared folder) or several\n"
+      "          FILEs, timers of the same name are summed over the computers, a\n"
+      "          stretch that ran on two at once counted once, the table ends with\n"
+      "          each computer's share, and --csv writes\n"
+      "          date,timer,project,computer,active_seconds,background_seconds\n"
+      "          with such a stretch counted for the first computer listed.\n"
       "The file is only read. Exit status: 0 done, 1 the file cannot be read,\n"
       "2 wrong arguments, a date that does not exist or an unknown project.\n";
 
@@ -127,6 +135,7 @@ struct CommandLine
     std::optional<std::string> From;
     std::optional<std::string> To;
     std::optional<std::string> Project;
+    std::optional<std::string> Folder;
     // Set when the line cannot be understood.
     std::string Error;
 };
@@ -149,6 +158,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         std::optional<std::string>* target = name == "--from"      ? &line.From
                                              : name == "--to"      ? &line.To
                                              : name == "--project" ? &line.Project
+                                             : name == "--folder"  ? &line.Folder
                                                                    : nullptr;
         if (target == nullptr) {
             line.Error = "unknown option: " + arg;
@@ -167,7 +177,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 
 bool HasReportOptions(const CommandLine& line)
 {
-    return line.From || line.To || line.Project;
+    return line.From || line.To || line.Project || line.Folder;
 }
 
 // The day a --from or --to names; an error on err otherwise.
@@ -205,6 +215,65 @@ int Report(
     }
     const std::vector<DayReportRow> rows = DayReport(timers, model.Projects, range, SystemClock().Read().Now);
     out << (line.Csv ? ReportCsv(rows) : ReportText(rows, line.Project ? &*line.Project : nullptr));
+    return 0;
+}
+
+// The report over several computers' files.
+int ComputersReport(const CommandLine& line, DayRange range, std::ostream& out, std::ostream& err)
+{
+    std::vector<DataFileContent> files;
+    for (std::size_t i = 1; i < line.Plain.size(); ++i) {
+        const std::string& path = line.Plain[i];
+        try {
+            std::error_code ec;
+            if (!std::filesystem::exists(path, ec)) {
+                err << kProgram << ": " << path << ": no such file\n";
+                return 1;
+            }
+            files.push_back(ReadDataFileContent(path));
+        } catch (const std::exception& e) {
+            err << kProgram << ": " << path << ": not a readable data file: " << e.what() << '\n';
+            return 1;
+        }
+    }
+    std::vector<ComputerModel> computers;
+    for (const DataFileContent& file : files) {
+        computers.push_back({ComputerOfFile(std::filesystem::path(file.Path).filename().string()), &file.Model});
+    }
+    std::optional<SharedFolderReader> folder;
+    if (line.Folder) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(*line.Folder, ec)) {
+            err << kProgram << ": " << *line.Folder << ": no such folder\n";
+            return 1;
+        }
+        folder.emplace(SystemFiles(), *line.Folder, std::string());
+        folder->Refresh();
+        // Damaged or half-synced files are left out, and said so.
+        for (const std::string& notice : folder->Notices()) {
+            err << kProgram << ": " << notice << '\n';
+        }
+        for (const ComputerData* data : folder->Computers()) {
+            computers.push_back({data->Computer, data->Model.get()});
+        }
+    }
+    if (line.Project) {
+        bool known = false;
+        for (const ComputerModel& computer : computers) {
+            for (std::size_t i = 0; i < computer.Model->Projects.Count(); ++i) {
+                known = known || computer.Model->Projects[i].Name == *line.Project;
+            }
+        }
+        if (!known) {
+            err << kProgram << ": no project named \"" << *line.Project << "\" on any computer\n";
+            return 2;
+        }
+    }
+    const ComputerAccount account({}, computers);
+    const std::vector<ComputerDayRow> rows
+        = account.DayRows(range, SystemClock().Read().Now, line.Project ? &*line.Project : nullptr);
+    out << (line.Csv ? ComputersReportCsv(rows, account.Computers())
+                     : ComputersReportText(rows, account.Computers(), line.Project ? &*line.Project : nullptr));
     return 0;
 }
 
@@ -287,8 +356,10 @@ int RunDataTool(const std::vector<std::string>& args, std::ostream& out, std::os
     const bool fileGiven = line.Plain.size() == 2;
     const bool dump = fileGiven && command == "dump" && !line.Csv && !HasReportOptions(line);
     const bool exportCsv = fileGiven && command == "export" && line.Csv && !HasReportOptions(line);
-    const bool report = fileGiven && command == "report";
-    if (!line.Error.empty() || (!dump && !exportCsv && !report)) {
+    const bool report = fileGiven && command == "report" && !line.Folder;
+    const bool computersReport
+        = command == "report" && !report && (line.Folder ? line.Plain.size() >= 1 : line.Plain.size() > 2);
+    if (!line.Error.empty() || (!dump && !exportCsv && !report && !computersReport)) {
         if (!line.Error.empty()) {
             err << kProgram << ": " << line.Error << '\n';
         }
@@ -313,6 +384,15 @@ int RunDataTool(const std::vector<std::string>& args, std::ostream& out, std::os
     if (range.From > range.To) {
         err << kProgram << ": --from " << *line.From << " is after --to " << *line.To << '\n';
         return 2;
+    }
+    if (computersReport) {
+        const int status = ComputersReport(line, range, out, err);
+        out.flush();
+        if (status == 0 && !out) {
+            err << kProgram << ": cannot write the output\n";
+            return 1;
+        }
+        return status;
     }
     const std::string& path = line.Plain[1];
     try {

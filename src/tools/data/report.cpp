@@ -4,7 +4,9 @@
 #include "stats/csv_text.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cmath>
 
 namespace tally::datatool {
 
@@ -93,7 +95,17 @@ std::optional<std::int64_t> ParseIsoDay(std::string_view text)
     return DayOf(EncodeDate(year, month, day));
 }
 
-std::string ReportText(const std::vector<DayReportRow>& rows, const std::string* projectTotal)
+namespace {
+
+struct NamedRow
+{
+    std::int64_t Day = 0;
+    std::string Name;
+    TDateTime Active = 0.0;
+    TDateTime Background = 0.0;
+};
+
+std::string TableText(const std::vector<NamedRow>& rows, const std::string* projectTotal)
 {
     std::vector<Line> lines;
     lines.push_back({"Date", "Timer", "Active", "Background"});
@@ -103,9 +115,9 @@ std::string ReportText(const std::vector<DayReportRow>& rows, const std::string*
         TDateTime background = 0.0;
         bool first = true;
         for (; i < rows.size() && rows[i].Day == day; ++i) {
-            const DayReportRow& row = rows[i];
+            const NamedRow& row = rows[i];
             lines.push_back({first ? DayText(day) : std::string(),
-                             OneLine(row.Timer->Name),
+                             OneLine(row.Name),
                              FormatDuration(row.Active),
                              FormatDuration(row.Background)});
             active += row.Active;
@@ -133,6 +145,84 @@ std::string ReportText(const std::vector<DayReportRow>& rows, const std::string*
     }
     if (rows.empty()) {
         out += "No time on any day.\n";
+    }
+    return out;
+}
+
+} // namespace
+
+std::string ReportText(const std::vector<DayReportRow>& rows, const std::string* projectTotal)
+{
+    std::vector<NamedRow> named;
+    named.reserve(rows.size());
+    for (const DayReportRow& row : rows) {
+        named.push_back({row.Day, row.Timer->Name, row.Active, row.Background});
+    }
+    return TableText(named, projectTotal);
+}
+
+std::string ComputersReportText(const std::vector<ComputerDayRow>& rows,
+                                const std::vector<ComputerModel>& computers,
+                                const std::string* projectTotal)
+{
+    // Rows come by day, then timer, then computer: a timer's computers are
+    // neighbours.
+    std::vector<NamedRow> named;
+    std::vector<TDateTime> own(computers.size(), 0.0);
+    TDateTime twice = 0.0;
+    TDateTime all = 0.0;
+    for (const ComputerDayRow& row : rows) {
+        if (named.empty() || named.back().Day != row.Day || named.back().Name != row.Timer) {
+            named.push_back({row.Day, row.Timer, 0.0, 0.0});
+        }
+        named.back().Active += row.Active;
+        named.back().Background += row.Background;
+        const TDateTime overlap = row.OverlapActive + row.OverlapBackground;
+        own[row.Computer] += row.Active + row.Background + overlap;
+        twice += overlap;
+        all += row.Active + row.Background + overlap;
+    }
+    std::string out = TableText(named, projectTotal);
+    std::vector<std::array<std::string, 3>> table {{"Computer", "Time", "Share"}};
+    for (std::size_t c = 0; c < computers.size(); ++c) {
+        if (computers[c].Model != nullptr) {
+            const long percent = all > 0.0 ? std::lround(own[c] / all * 100.0) : 0L;
+            table.push_back({OneLine(computers[c].Name), FormatDuration(own[c]), std::to_string(percent) + "%"});
+        }
+    }
+    std::size_t widths[3] = {};
+    for (const auto& line : table) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            widths[i] = std::max(widths[i], Width(line[i]));
+        }
+    }
+    out += '\n';
+    for (const auto& line : table) {
+        out += PadRight(line[0], widths[0]) + "  " + PadLeft(line[1], widths[1]) + "  " + PadLeft(line[2], widths[2])
+               + '\n';
+    }
+    if (twice > 0.0) {
+        out += "Ran on two computers at once, counted once: " + FormatDuration(twice) + '\n';
+    }
+    return out;
+}
+
+std::string ComputersReportCsv(const std::vector<ComputerDayRow>& rows, const std::vector<ComputerModel>& computers)
+{
+    std::string out = "date,timer,project,computer,active_seconds,background_seconds\r\n";
+    for (const ComputerDayRow& row : rows) {
+        out += DayText(row.Day);
+        out += ',';
+        out += CsvField(row.Timer);
+        out += ',';
+        out += row.Project.empty() ? std::string() : CsvField(row.Project);
+        out += ',';
+        out += CsvField(computers[row.Computer].Name);
+        out += ',';
+        out += DurationSecondsText(row.Active);
+        out += ',';
+        out += DurationSecondsText(row.Background);
+        out += "\r\n";
     }
     return out;
 }
