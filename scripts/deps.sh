@@ -68,11 +68,12 @@ TALLY_DBUS_PACKAGES=(
 
 # The Qt application shell and its offscreen tests. The charts package needs the OpenGL
 # development files without depending on them; pdftoppm reads the histogram's printout.
-# Qt's Wayland plugin for desktops without X, and a headless Wayland compositor
-# (with its X layer) to test it under.
+# Qt's Wayland plugin for desktops without X, and headless Wayland compositors
+# (with their X layer) to test it under; the Wayland backend's client library,
+# protocol files and scanner.
 TALLY_GUI_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libgl-dev poppler-utils
-    qt6-wayland weston xwayland
+    qt6-wayland weston xwayland sway libwayland-dev wayland-protocols
 )
 
 # Building the Debian package (dpkg-shlibdeps needs dpkg-dev and file) and
