@@ -1,6 +1,7 @@
 #include "model/time_model.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/system/posix_file_system.h"
+#include "platform/wayland/wayland_desktop.h"
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
 #include "support/temp_dir.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <poll.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -362,6 +364,41 @@ TEST_F(SwayProgramTest, IdleTimeCountsFromTheCompositorsNotice)
     // Idle from about 2 s after the program's start, told at 5 s.
     EXPECT_GT(model.Timers[0].ActiveTime * kSecondsPerDay, ran - 5.0 - 2.0) << Log();
     EXPECT_LT(model.Timers[0].ActiveTime * kSecondsPerDay, ran - 2.0 + 1.0);
+}
+
+TEST_F(SwayProgramTest, BackendListsProtocolWindowsAndOutlivesTheCompositor)
+{
+    foot = Start({"foot", "-a", "foot", "-T", "Terminal", "sleep", "600"});
+    ASSERT_TRUE(Listed(*foot));
+    // Without sway's socket the backend falls back to the protocol's list,
+    // which names no process: the app id leads to the running program.
+    WaylandDesktopOptions options;
+    options.DisplayName = Runtime() + "/" + waylandDisplay;
+    WaylandDesktop desk(nullptr, std::move(options));
+    EXPECT_EQ(desk.WindowSourceName(), "wlr foreign toplevel");
+    const auto windows = desk.Census(true);
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0].Window.Caption, "Terminal");
+    EXPECT_EQ(windows[0].Window.ProcessName, "foot");
+    EXPECT_EQ(desk.GetForegroundWindow(), windows[0].Window.Handle);
+
+    compositor->Stop();
+    ASSERT_EQ(desk.EventDescriptors().size(), 1u);
+    pollfd p {desk.EventDescriptors()[0], POLLIN, 0};
+    // The closing windows come first, then the end of the connection.
+    bool told = false;
+    for (int wakeups = 0; wakeups < 50 && !told && ::poll(&p, 1, 10000) == 1; ++wakeups) {
+        try {
+            desk.DispatchEvents();
+        } catch (const std::runtime_error&) {
+            told = true;
+        }
+    }
+    ASSERT_TRUE(told) << "the compositor's end is told";
+    EXPECT_EQ(::poll(&p, 1, 200), 0) << "nothing left to wake the event loop";
+    EXPECT_TRUE(desk.Census(true).empty());
+    EXPECT_EQ(desk.GetForegroundWindow(), 0u);
+    EXPECT_EQ(desk.IdleSeconds(), 0u);
 }
 
 } // namespace
