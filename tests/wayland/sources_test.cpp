@@ -30,7 +30,7 @@ TEST(WaylandSourceChoice, TakesTheRichestSourceThatAnswered)
         // A SWAYSOCK left over from another session does not answer: the protocol list then.
         {{.ForeignToplevelOffered = true, .ExtIdleNotifyOffered = true, .KdeIdleOffered = true, .SeatOffered = true},
          {W::ForeignToplevel, I::ExtIdleNotify},
-         {true, false, true}},
+         {true, false, true, false}},
         {{.HyprlandAnswers = true, .ForeignToplevelOffered = true, .ExtIdleNotifyOffered = true, .SeatOffered = true},
          {W::HyprlandIpc, I::ExtIdleNotify},
          {true, false, true}},

@@ -24,7 +24,9 @@ SourceChoice ChooseSources(const SourceProbe& probe)
 
 DesktopSight SightOf(const SourceChoice& choice)
 {
-    return {choice.Windows != WindowSourceKind::None, false, choice.Idle != IdleSourceKind::None};
+    DesktopSight sight {choice.Windows != WindowSourceKind::None, false, choice.Idle != IdleSourceKind::None};
+    sight.Processes = choice.Windows != WindowSourceKind::ForeignToplevel;
+    return sight;
 }
 
 std::string SourceName(WindowSourceKind kind)

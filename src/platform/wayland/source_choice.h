@@ -47,7 +47,8 @@ struct SourceChoice
 SourceChoice ChooseSources(const SourceProbe& probe);
 
 // What these sources let the program see. No Wayland client may watch
-// another program's keys.
+// another program's keys; the protocol's window list names no programs (a
+// pushed list is taken to name them).
 DesktopSight SightOf(const SourceChoice& choice);
 
 std::string SourceName(WindowSourceKind kind);

@@ -529,7 +529,11 @@ void WaylandDesktop::SetChangeHandler(ChangeHandler onChange)
 
 DesktopSight WaylandDesktop::Sight() const
 {
-    return SightOf(m_impl->choice);
+    DesktopSight sight = SightOf(m_impl->choice);
+    if (m_impl->source) {
+        sight.Processes = m_impl->source->KnowsProcesses();
+    }
+    return sight;
 }
 
 ScreenPoint WaylandDesktop::GetCursorPos()
