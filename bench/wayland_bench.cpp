@@ -1,6 +1,7 @@
 // The real program, hidden, inside a headless sway run as an unprivileged
 // user, with 20 application and caption timers against a few terminal
-// windows: the CPU time of all its threads (schedstat) over a stretch with
+// windows (a stand-in notification-area watcher on a private session bus
+// lets it go to the tray): the CPU time of all its threads (schedstat) over a stretch with
 // nothing changing, then over one with the focus moved every few seconds.
 // Prints figures and judges nothing.
 //
@@ -14,6 +15,7 @@
 #include "x11_rig.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -114,7 +116,6 @@ int main(int argc, char** argv)
                                   "XDG_SESSION_TYPE=wayland",
                                   "XDG_CONFIG_HOME=" + (dir / "config").string(),
                                   "XDG_DATA_HOME=" + (dir / "share").string(),
-                                  "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir / "no-bus").string(),
                                   "WLR_BACKENDS=headless",
                                   "WLR_LIBINPUT_NO_DEVICES=1"};
     ChildProcess::Options options;
@@ -128,6 +129,49 @@ int main(int argc, char** argv)
     options.Environment.push_back("WAYLAND_DISPLAY=" + Slurp(dir / "wd"));
     options.Environment.push_back("SWAYSOCK=" + Slurp(dir / "ss"));
 
+    // The session bus and a watcher that says a tray host is there.
+    const std::string busFile = (dir / "bus").string();
+    tally::test::RunProgram(
+        AsUser({"sh",
+                "-c",
+                "dbus-daemon --session --fork --print-address=1 --print-pid=3 >" + busFile + " 3>" + busFile + ".pid"}),
+        options.Environment);
+    const std::string bus = Slurp(busFile);
+    std::unique_ptr<ChildProcess> watcher;
+    if (!bus.empty()) {
+        auto busOptions = options;
+        busOptions.Environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + bus);
+        options.Environment = busOptions.Environment;
+        watcher = std::make_unique<ChildProcess>(AsUser({"/usr/bin/python3",
+                                                         "-m",
+                                                         "dbusmock",
+                                                         "org.kde.StatusNotifierWatcher",
+                                                         "/StatusNotifierWatcher",
+                                                         "org.kde.StatusNotifierWatcher"}),
+                                                 busOptions);
+        const std::vector<std::string> mock {"busctl",
+                                             "--user",
+                                             "call",
+                                             "org.kde.StatusNotifierWatcher",
+                                             "/StatusNotifierWatcher",
+                                             "org.freedesktop.DBus.Mock"};
+        auto call = [&](std::vector<std::string> args) {
+            std::vector<std::string> command = mock;
+            command.insert(command.end(), args.begin(), args.end());
+            return tally::test::RunProgram(AsUser(command), busOptions.Environment) == 0;
+        };
+        // The mock's first answer, once it is up.
+        XRig::WaitUntil(
+            [&] {
+                return call(
+                    {"AddMethod", "sssss", "org.kde.StatusNotifierWatcher", "RegisterStatusNotifierHost", "s", "", ""});
+            },
+            30s);
+        call({"AddProperty", "ssv", "org.kde.StatusNotifierWatcher", "IsStatusNotifierHostRegistered", "b", "true"});
+        call({"AddProperty", "ssv", "org.kde.StatusNotifierWatcher", "ProtocolVersion", "i", "0"});
+        call({"AddMethod", "sssss", "org.kde.StatusNotifierWatcher", "RegisterStatusNotifierItem", "s", "", ""});
+    }
+
     std::vector<std::unique_ptr<ChildProcess>> terminals;
     for (int i = 0; i < 5; ++i) {
         terminals.push_back(std::make_unique<ChildProcess>(
@@ -139,6 +183,9 @@ int main(int argc, char** argv)
         {"QT_QPA_PLATFORM=wayland", "TALLYHOUR_DATA_DIR=" + dir.string(), "TALLYHOUR_PROBE_URL=http://127.0.0.1:9/"});
     ChildProcess program(AsUser({TALLY_PROGRAM}), programOptions);
     std::this_thread::sleep_for(10s);
+    const std::string tree = tally::test::RunCapturing(AsUser({"swaymsg", "-t", "get_tree"}), options.Environment).Out;
+    const bool shown = tree.find("\"pid\": " + std::to_string(program.Pid())) != std::string::npos;
+    std::printf("main window %s\n", shown ? "shown (no tray)" : "hidden in the tray");
 
     auto measure = [&](const char* what, bool switching) {
         const auto start = std::chrono::steady_clock::now();
@@ -152,16 +199,18 @@ int main(int argc, char** argv)
             }
         }
         const double used = static_cast<double>(CpuNs(program.Pid()) - before) / 1e9;
-        std::printf("CPU, hidden, 20 timers, 5 windows, %s: %.4f %% of a core over %d s\n",
-                    what,
-                    100.0 * used / seconds,
-                    seconds);
+        std::printf(
+            "CPU, 20 timers, 5 windows, %s: %.4f %% of a core over %d s\n", what, 100.0 * used / seconds, seconds);
     };
     measure("nothing changing", false);
     measure(("focus moved every " + std::to_string(switchEvery) + " s").c_str(), true);
 
     program.Stop();
     terminals.clear();
+    watcher.reset();
+    if (const std::string busPid = Slurp(busFile + ".pid"); !busPid.empty()) {
+        ::kill(std::atoi(busPid.c_str()), SIGTERM);
+    }
     sway.Stop();
     fs::remove_all(dir);
     return 0;

@@ -328,6 +328,15 @@ TEST_F(SwayProgramTest, CountsNativeAndXWindowsAsTheFocusAndTitlesMove)
     std::this_thread::sleep_for(4s);
     xWindow->WriteLine("title Shell Two");
     const auto renamed = Clock::now();
+#ifdef TALLY_WINDOWS_TOOL
+    // The census tool sees what the program sees, and names the source.
+    const auto listing = RunCapturing(AsUser({TALLY_WINDOWS_TOOL}), Environment({}), 20s);
+    EXPECT_EQ(listing.Status, 0) << listing.Err;
+    EXPECT_NE(listing.Out.find("Window source: sway IPC"), std::string::npos) << listing.Out;
+    EXPECT_NE(listing.Out.find("Foreground window: "), std::string::npos) << listing.Out;
+    EXPECT_NE(listing.Out.find("tally-test-window"), std::string::npos) << listing.Out;
+    EXPECT_NE(listing.Out.find(" foot "), std::string::npos) << listing.Out;
+#endif
     std::this_thread::sleep_for(4s);
     ASSERT_NO_FATAL_FAILURE(Focus(*foot));
     const auto footFocused = Clock::now();
