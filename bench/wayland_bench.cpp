@@ -182,7 +182,8 @@ int main(int argc, char** argv)
         programOptions.Environment.end(),
         {"QT_QPA_PLATFORM=wayland", "TALLYHOUR_DATA_DIR=" + dir.string(), "TALLYHOUR_PROBE_URL=http://127.0.0.1:9/"});
     ChildProcess program(AsUser({TALLY_PROGRAM}), programOptions);
-    std::this_thread::sleep_for(10s);
+    // As the X11 figures: after the hidden tick has slowed as far as it goes.
+    std::this_thread::sleep_for(65s);
     const std::string tree = tally::test::RunCapturing(AsUser({"swaymsg", "-t", "get_tree"}), options.Environment).Out;
     const bool shown = tree.find("\"pid\": " + std::to_string(program.Pid())) != std::string::npos;
     std::printf("main window %s\n", shown ? "shown (no tray)" : "hidden in the tray");
