@@ -68,12 +68,13 @@ TALLY_DBUS_PACKAGES=(
 
 # The Qt application shell and its offscreen tests. The charts package needs the OpenGL
 # development files without depending on them; pdftoppm reads the histogram's printout.
-# Qt's Wayland plugin for desktops without X, and a headless Wayland compositor
-# (with its X layer) to test it under. A sync tool for the test of two
-# computers sharing a folder.
+# Qt's Wayland plugin for desktops without X, and headless Wayland compositors
+# (with their X layer) to test it under; the Wayland backend's client library,
+# protocol files and scanner. A sync tool for the test of two computers sharing
+# a folder.
 TALLY_GUI_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libgl-dev poppler-utils
-    qt6-wayland weston xwayland syncthing
+    qt6-wayland weston xwayland sway libwayland-dev wayland-protocols syncthing
 )
 
 # Building the Debian package (dpkg-shlibdeps needs dpkg-dev and file) and

@@ -9,7 +9,7 @@
 #include "platform/system/system_clock.h"
 #include "platform/system/user_dirs.h"
 #include "platform/system/xdg_autostart.h"
-#include "platform/x11/session_desktop.h"
+#include "platform/wayland/session_wayland.h"
 #include "shell/app/application.h"
 #include "shell/app/command_line.h"
 #include "shell/app/qt_platform.h"
@@ -119,9 +119,9 @@ int main(int argc, char** argv)
 
     tally::SystemClock clock;
     tally::LogindSessionWatcher session;
-    // Without an X server (a Wayland session) the program still runs, on a
-    // desktop that sees no windows and says so.
-    tally::SessionDesktop desktop = tally::OpenSessionDesktop(&session, sessionEnv, [] {
+    // The compositor of a Wayland session, else the X server; without either
+    // the program still runs, on a desktop that sees no windows and says so.
+    tally::SessionDesktop desktop = tally::OpenAnySessionDesktop(&session, sessionEnv, [] {
         const QPoint pointer = QCursor::pos();
         return tally::ScreenPoint {pointer.x(), pointer.y()};
     });

@@ -47,6 +47,9 @@ struct DesktopSight
     bool Windows = true;    // other programs' windows, their captions and the one in front
     bool Keystrokes = true; // key presses in other programs
     bool IdleTime = true;   // the time since the last input
+    // Which program each window belongs to; where it is not told, the
+    // program is found from the window's application id, when it can be.
+    bool Processes = true;
 
     bool operator==(const DesktopSight&) const = default;
 };

@@ -1,6 +1,7 @@
-// tallyhour-windows: shows what the tracker sees of the X11 desktop.
+// tallyhour-windows: shows what the tracker sees of the Wayland or X11 desktop.
 
 #include "model/version.h"
+#include "platform/wayland/wayland_desktop.h"
 #include "platform/x11/x11_desktop.h"
 #include "window_listing.h"
 
@@ -9,6 +10,7 @@
 #endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -23,9 +25,10 @@ int Usage(std::ostream& out, int code)
     out << "Usage: tallyhour-windows [--display NAME]\n"
            "Prints the foreground window, every top-level window (top of the Z order first)\n"
            "with its handle, state, owner, caption, process id and executable name, then the\n"
-           "idle seconds and the lock state.\n"
+           "idle seconds and the lock state. In a Wayland session ($WAYLAND_DISPLAY) it shows\n"
+           "what the compositor tells, and which source told it.\n"
            "\n"
-           "  --display NAME   the X display to look at (default: $DISPLAY)\n"
+           "  --display NAME   the X display to look at instead (default: $DISPLAY)\n"
            "  -h, --help       print this help and end\n"
            "      --version    print the version and end\n";
     return code;
@@ -75,28 +78,55 @@ int main(int argc, char** argv)
         lockSource = logind->SessionPath().empty() ? "no logind session found" : "logind " + logind->SessionPath();
         watcher = std::move(logind);
 #endif
-        tally::X11Desktop desktop(watcher.get(), display);
-        std::cout << "Window manager: " << (desktop.HasWindowManager() ? "yes" : "none") << "\n";
-
-        const auto windows = desktop.Census(0, true);
-        const tally::WindowHandle foreground = desktop.GetForegroundWindow();
-        const std::string* caption = nullptr;
+        std::unique_ptr<tally::Desktop> desk;
         std::vector<tally::tools::ListedWindow> rows;
-        for (const auto& info : windows) {
-            if (info.Window.Handle == foreground) {
-                caption = &info.Window.Caption;
+        tally::WindowHandle foreground = 0;
+        std::string caption;
+        bool captionKnown = false;
+        const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
+        if (display.empty() && waylandDisplay != nullptr && *waylandDisplay != '\0') {
+            auto wayland = std::make_unique<tally::WaylandDesktop>(watcher.get(),
+                                                                   tally::WaylandDesktopOptions::FromEnvironment());
+            std::cout << "Wayland display: " << waylandDisplay << "\n"
+                      << "Window source: " << wayland->WindowSourceName() << "\n"
+                      << "Idle source: " << tally::SourceName(wayland->Sources().Idle) << "\n";
+            for (const auto& info : wayland->Census(true)) {
+                if (info.Focused) {
+                    foreground = info.Window.Handle;
+                    caption = info.Window.Caption;
+                    captionKnown = true;
+                }
+                rows.push_back({info.Window.Handle,
+                                info.Window.Visible,
+                                info.Window.Owned,
+                                info.ProcessId,
+                                info.Window.ProcessName,
+                                info.Window.Caption});
             }
-            rows.push_back({info.Window.Handle,
-                            info.Window.Visible,
-                            info.Window.Owned,
-                            info.ProcessId,
-                            info.Window.ProcessName,
-                            info.Window.Caption});
+            desk = std::move(wayland);
+        } else {
+            auto x = std::make_unique<tally::X11Desktop>(watcher.get(), display);
+            std::cout << "Window manager: " << (x->HasWindowManager() ? "yes" : "none") << "\n";
+            const auto windows = x->Census(0, true);
+            foreground = x->GetForegroundWindow();
+            for (const auto& info : windows) {
+                if (info.Window.Handle == foreground) {
+                    caption = info.Window.Caption;
+                    captionKnown = true;
+                }
+                rows.push_back({info.Window.Handle,
+                                info.Window.Visible,
+                                info.Window.Owned,
+                                info.ProcessId,
+                                info.Window.ProcessName,
+                                info.Window.Caption});
+            }
+            desk = std::move(x);
         }
-        tally::tools::PrintForeground(std::cout, foreground, caption);
+        tally::tools::PrintForeground(std::cout, foreground, captionKnown ? &caption : nullptr);
         tally::tools::PrintWindowTable(std::cout, rows);
 
-        std::cout << "\nIdle seconds: " << desktop.IdleSeconds() << "\n";
+        std::cout << "\nIdle seconds: " << desk->IdleSeconds() << "\n";
         const bool locked = watcher != nullptr && watcher->IsLocked();
         std::cout << "Desktop locked: " << (locked ? "yes" : "no") << " (" << lockSource << ")\n";
     } catch (const std::exception& e) {

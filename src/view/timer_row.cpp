@@ -88,6 +88,8 @@ TimerHintView MakeTimerHint(const TMyTimer& timer, const DesktopSight& sight)
     }
     if (auto notice = TimerSightNotice(timer.TimerType, sight)) {
         hint.Notice = std::move(notice->Sentence);
+    } else if (timer.TimerType == ttApplication && !sight.Processes) {
+        hint.Notice = kUnmatchedProgramNotice;
     }
     return hint;
 }

@@ -51,6 +51,13 @@ struct SightNotice
 
 std::optional<SightNotice> TimerSightNotice(TimerType type, const DesktopSight& sight);
 
+// The hint of an application timer on a desktop that does not tell which
+// program a window belongs to: the timer still counts, as far as the
+// windows' application ids lead to its programs.
+inline constexpr const char* kUnmatchedProgramNotice
+    = "This desktop does not tell which program a window belongs to; a program that cannot be found from its "
+      "windows' application ids is not counted";
+
 // sight: what the desktop lets the program see; a timer that needs more
 // shows a notice in place of its background line.
 TimerRowView

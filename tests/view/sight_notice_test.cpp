@@ -70,6 +70,14 @@ TEST(SightNotice, RowShowsItInPlaceOfTheBackgroundLineAndTheHintInFull)
     EXPECT_FALSE(seen.Notice.has_value());
     EXPECT_TRUE(MakeTimerHint(timer).Notice.empty());
 
+    // Windows without their programs: application timers still count, and
+    // their hint says how far.
+    const DesktopSight noPrograms {true, false, true, false};
+    EXPECT_TRUE(MakeTimerHint(timer, noPrograms).Notice.empty()) << "a caption timer needs no program";
+    timer.TimerType = ttApplication;
+    EXPECT_FALSE(MakeTimerRow(timer, totals, now, noPrograms).Notice.has_value());
+    EXPECT_EQ(MakeTimerHint(timer, noPrograms).Notice, kUnmatchedProgramNotice);
+
     timer.TimerType = ttTyping;
     EXPECT_EQ(MakeTimerRow(timer, totals, now, blind).Notice, "Cannot see typing");
     timer.TimerType = ttManual;

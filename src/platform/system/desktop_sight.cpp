@@ -33,7 +33,7 @@ DesktopSight DecideSight(const SessionEnvironment& env, const XServerFacts& x)
 
 std::string DescribeSight(const DesktopSight& sight)
 {
-    if (sight.Windows && sight.Keystrokes && sight.IdleTime) {
+    if (sight.Windows && sight.Keystrokes && sight.IdleTime && sight.Processes) {
         return "windows, keystrokes and idle time seen";
     }
     std::string unseen;
@@ -46,6 +46,7 @@ std::string DescribeSight(const DesktopSight& sight)
     add(sight.Windows, "windows");
     add(sight.Keystrokes, "keystrokes");
     add(sight.IdleTime, "idle time");
+    add(sight.Processes || !sight.Windows, "programs of windows");
     return "not seen: " + unseen;
 }
 
