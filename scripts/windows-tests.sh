@@ -81,6 +81,8 @@ start_wine() {
     # Set before the persistent server starts, so that no process of the run
     # (the desktop's among them) comes up with another driver.
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$2" /f >/dev/null
+    # No sound device here: no audio driver, rather than ALSA's complaints at every click.
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null
     wineserver -k 2>/dev/null || true
     wineserver -w
     wineserver -p
@@ -121,7 +123,7 @@ display_file=$PWD/$build/xvfb-display
 rm -f "$display_file"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
 xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$display_file" ] && break; sleep 0.1; done
 display=$(cat "$display_file")
 export DISPLAY=:$display
 start_wine "$PWD/$build/wineprefix-x11" x11

@@ -211,15 +211,17 @@ protected:
         // The data folder named in the environment, the started programs inherit it.
         ::SetEnvironmentVariableA("TALLYHOUR_DATA_DIR", dir.Path().string().c_str());
         ::SetEnvironmentVariableA("TALLYHOUR_PROBE_URL", "http://127.0.0.1:9/");
+        // The program draws on Wine's desktop, not off the screen as the shell's tests do.
+        ::SetEnvironmentVariableA("QT_QPA_PLATFORM", nullptr);
         WriteFile(dir.File("tallyhourlite.ini"),
                   "[main]\nLogActive=1\nLogDetail=0\nSplashOn=0\nAutoRun=0\nFirstLaunch=1\n");
         fs::create_directories(artifacts);
     }
 
-    std::string ProgramCommand() const
-    {
-        return "\"" + (fs::path(TALLY_PROGRAM_DIR) / "tallyhour-zide.exe").string() + "\"";
-    }
+    // A Windows path of the build's folder (Wine's drive Z: is the Unix root):
+    // Qt finds its plugins beside a program named so.
+    static fs::path ProgramFolder() { return fs::path(std::string("Z:") + TALLY_PROGRAM_DIR).make_preferred(); }
+    static std::string ProgramCommand() { return "\"" + (ProgramFolder() / "tallyhour-zide.exe").string() + "\""; }
 
     std::string Log() const
     {
@@ -234,12 +236,12 @@ protected:
     DataFilePaths Paths() const { return DataFilePaths::InDirectory(dir.Path()); }
     void Save(TimeModel& model)
     {
-        DataFile data(model, log, clock, files, Paths());
+        DataFile data(model, quietLog, clock, files, Paths());
         data.Save(data.Paths().DataFile);
     }
     void Load(TimeModel& model)
     {
-        DataFile data(model, log, clock, files, Paths());
+        DataFile data(model, quietLog, clock, files, Paths());
         ASSERT_EQ(data.Load(data.Paths().DataFile).State, LoadResult::Status::Loaded);
     }
 
@@ -265,7 +267,7 @@ protected:
     TempDir dir;
     fs::path artifacts = TALLY_WINE_ARTIFACT_DIR;
     FakeClock clock;
-    TBrisvaleLog log {clock};
+    TBrisvaleLog quietLog {clock};
     Win32FileSystem files;
 };
 
@@ -284,7 +286,8 @@ TEST_F(WineProgramTest, WindowsTrayTimersAndLogoff)
     }
     Process program(ProgramCommand());
     ASSERT_TRUE(program.Started());
-    ASSERT_TRUE(WaitUntil([] { return ::FindWindowA("TForm1", nullptr) != nullptr; }, 60s));
+    ASSERT_TRUE(WaitUntil([] { return ::FindWindowA("TForm1", nullptr) != nullptr; }, 60s))
+        << ProgramCommand() << " ended with " << program.Wait(0);
     ASSERT_TRUE(LogHas("Init->"));
     HWND main = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (main = MainWindow(program.Id())) != nullptr; }, 60s));
@@ -297,25 +300,6 @@ TEST_F(WineProgramTest, WindowsTrayTimersAndLogoff)
     }
     // The tray icon: Qt's notification-area window of the program.
     EXPECT_TRUE(WaitUntil([&] { return !WindowsOf(program.Id(), "QTrayIconMessageWindow", false).empty(); }));
-
-    // The main and the statistics window, for a look by eye.
-    ASSERT_TRUE(BringToFront(main));
-    std::this_thread::sleep_for(1s);
-    EXPECT_TRUE(SaveBitmap(main, artifacts / "main_window.bmp"));
-    HWND stat = nullptr;
-    for (int attempt = 0; attempt < 3 && stat == nullptr; ++attempt) {
-        Click(main, 448, 296);
-        WaitUntil(
-            [&] {
-                const auto found = WindowsOf(program.Id(), "Statistic");
-                return (stat = found.empty() ? nullptr : found[0]) != nullptr;
-            },
-            10s);
-    }
-    ASSERT_NE(stat, nullptr);
-    std::this_thread::sleep_for(1s);
-    EXPECT_TRUE(SaveBitmap(stat, artifacts / "statistics_window.bmp"));
-    ::PostMessageA(stat, WM_CLOSE, 0, 0);
 
     // The manual timer: selected in the list, started and stopped with the
     // buttons under it.
@@ -339,6 +323,24 @@ TEST_F(WineProgramTest, WindowsTrayTimersAndLogoff)
     std::this_thread::sleep_for(5s);
     ASSERT_TRUE(BringToFront(main));
     std::this_thread::sleep_for(5s);
+
+    // The main and the statistics window, for a look by eye, with the
+    // manual timer selected.
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(SaveBitmap(main, artifacts / "main_window.bmp"));
+    HWND stat = nullptr;
+    for (int attempt = 0; attempt < 3 && stat == nullptr; ++attempt) {
+        Click(main, 448, 296);
+        WaitUntil(
+            [&] {
+                const auto found = WindowsOf(program.Id(), "Statistic");
+                return (stat = found.empty() ? nullptr : found[0]) != nullptr;
+            },
+            10s);
+    }
+    ASSERT_NE(stat, nullptr);
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(SaveBitmap(stat, artifacts / "statistics_window.bmp"));
 
     LogOff(program);
     EXPECT_TRUE(LogHas("SaveForSession->", 1s));
