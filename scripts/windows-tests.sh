@@ -140,6 +140,16 @@ else
     echo "No Linux build in $native: the Windows program is not given a data file written on Linux"
 fi
 ctest --test-dir "$build" -L wine_x11 --output-on-failure
+
+# The installer, as a user runs it (silently): the folder, its uninstaller
+# and the Start-menu entry, and no portable marker.
+wine "$(ls "$build"/package/tallyhour-zide-*-win64.exe)" /S
+installed=$(find "$WINEPREFIX/drive_c" -path '*/Tallyhour Zide/tallyhour-zide.exe' -printf '%h\n' | head -n 1)
+[ -n "$installed" ] && [ -f "$installed/Uninstall.exe" ] && [ -f "$installed/platforms/qwindows.dll" ] &&
+    [ ! -e "$installed/portable" ] || { echo "The installer did not install the program's folder" >&2; exit 1; }
+find "$WINEPREFIX/drive_c" -path '*Start Menu*' -name 'Tallyhour Zide.lnk' | grep -q . ||
+    { echo "The installer made no Start-menu entry" >&2; exit 1; }
+echo "The installer put the program into ${installed#"$WINEPREFIX"/}"
 artifacts=$build/tests/wine_program/artifacts
 for shot in "$artifacts"/*.bmp; do
     convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
