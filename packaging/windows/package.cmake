@@ -29,6 +29,8 @@ set(CPACK_COMPONENT_PROGRAM_REQUIRED ON)
 set(CPACK_NSIS_DISPLAY_NAME "Tallyhour Zide")
 set(CPACK_NSIS_PACKAGE_NAME "Tallyhour Zide")
 set(CPACK_NSIS_INSTALLED_ICON_NAME tallyhour-zide.exe)
+# The Start-menu entry's program lies at the folder's top, not in bin/.
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN tallyhour-zide.exe)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 
