@@ -32,7 +32,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 # Windows: the core, the win32 backend and the hook DLL cross-built with
-# mingw-w64, their tests run under Wine (own build folder and Wine prefix).
+# mingw-w64, their tests run under Wine (own build folder and Wine prefix);
+# with Qt for mingw-w64 at hand (never built here) also the program, its
+# installer and portable ZIP, and the program under Wine on a private Xvfb.
 tally_install_packages "${TALLY_WINDOWS_PACKAGES[@]}"
 scripts/windows-tests.sh
 

@@ -92,5 +92,5 @@ TALLY_ASSET_PACKAGES=(
 # The Windows cross-build and its tests under Wine (scripts/windows-tests.sh).
 # Debian's wine runs 64-bit programs with wine64 alone: no i386 architecture.
 TALLY_WINDOWS_PACKAGES=(
-    g++-mingw-w64-x86-64-posix googletest wine wine64
+    g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip unzip xvfb imagemagick
 )

@@ -6,7 +6,13 @@
 #include <QTemporaryFile>
 #include <QTimer>
 
-#ifdef TALLY_HAVE_MULTIMEDIA
+#if defined(_WIN32)
+#include <QByteArray>
+
+#include <windows.h>
+
+#include <mmsystem.h> // needs windows.h first
+#elif defined(TALLY_HAVE_MULTIMEDIA)
 #include <QSoundEffect>
 #endif
 
@@ -14,7 +20,11 @@ namespace tally {
 
 struct ClickSound::Impl
 {
-#ifdef TALLY_HAVE_MULTIMEDIA
+#if defined(_WIN32)
+    // Windows plays the sound from memory, as it is; the bytes outlive
+    // every asynchronous play.
+    QByteArray wave;
+#elif defined(TALLY_HAVE_MULTIMEDIA)
     // QSoundEffect plays from a URL; the compiled-in sound is copied out once.
     QTemporaryFile file;
     QSoundEffect effect;
@@ -26,7 +36,12 @@ ClickSound::ClickSound(QObject* parent)
     : QObject(parent)
     , m_impl(std::make_unique<Impl>())
 {
-#ifdef TALLY_HAVE_MULTIMEDIA
+#if defined(_WIN32)
+    QFile source(QStringLiteral(":/assets/click.wav"));
+    if (source.open(QIODevice::ReadOnly)) {
+        m_impl->wave = source.readAll();
+    }
+#elif defined(TALLY_HAVE_MULTIMEDIA)
     QFile source(QStringLiteral(":/assets/click.wav"));
     if (source.open(QIODevice::ReadOnly) && m_impl->file.open()) {
         m_impl->file.write(source.readAll());
@@ -39,7 +54,12 @@ ClickSound::ClickSound(QObject* parent)
 
 ClickSound::~ClickSound()
 {
-#ifdef TALLY_HAVE_MULTIMEDIA
+#if defined(_WIN32)
+    // A sound still playing reads the bytes: stop it before they go.
+    if (!m_impl->wave.isEmpty()) {
+        ::PlaySoundA(nullptr, nullptr, 0);
+    }
+#elif defined(TALLY_HAVE_MULTIMEDIA)
     // The sound loads in a thread of the sound system; a program that ends
     // while it loads crashes in that thread at exit, so the load is let
     // finish first (it takes milliseconds; the cap guards a stuck device).
@@ -60,7 +80,11 @@ ClickSound::~ClickSound()
 
 void ClickSound::Play()
 {
-#ifdef TALLY_HAVE_MULTIMEDIA
+#if defined(_WIN32)
+    if (!m_impl->wave.isEmpty()) {
+        ::PlaySoundA(m_impl->wave.constData(), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
+    }
+#elif defined(TALLY_HAVE_MULTIMEDIA)
     if (m_impl->ready) {
         m_impl->effect.play();
     }
