@@ -1,6 +1,7 @@
 #include "shell/histogram_page.h"
 
 #include "shell/qt_colors.h"
+#include "view/chart_marks.h"
 
 #include <QFontMetrics>
 #include <QGraphicsLayout>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace tally {
 
@@ -335,11 +337,33 @@ void THistogramPage::PlaceMarks()
             label->setPos(x - box.height() / 2, plot.bottom() + 3 + box.width());
         }
     }
+    // The bars of a mark's day and the days beside it, which a wide mark
+    // may reach over.
+    const double barWidth = m_bars->barWidth() / std::max(1, SeriesCount());
+    const auto barsNear = [&](double index) {
+        std::vector<PixelBox> boxes;
+        for (int k = 0; k < SeriesCount(); ++k) {
+            for (double day = index - 1; day <= index + 1; ++day) {
+                if (day < 0 || day >= kHistogramDays) {
+                    continue;
+                }
+                const double centre = BarCentre(k, day);
+                const double value = m_bars->barSets().at(k)->at(static_cast<qsizetype>(day));
+                const QPointF a = m_chart->mapToPosition(QPointF(centre - barWidth / 2, value), m_bars);
+                const QPointF b = m_chart->mapToPosition(QPointF(centre + barWidth / 2, 0), m_bars);
+                boxes.push_back(
+                    {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()), std::abs(b.y() - a.y())});
+            }
+        }
+        return boxes;
+    };
+    const PixelBox plotBox {plot.left(), plot.top(), plot.width(), plot.height()};
     for (const Mark& mark : m_marks) {
         const QPointF top = m_chart->mapToPosition(QPointF(BarCentre(mark.Series, mark.Index), mark.Value), m_bars);
         const QRectF box = mark.Item->boundingRect();
-        mark.Item->setPos(top.x() - box.width() / 2, top.y() - box.height() - 1);
-        mark.Item->setVisible(top.x() >= plot.left() && top.x() <= plot.right());
+        const MarkPlace at = PlaceMark(top.x(), top.y(), box.width(), box.height(), barsNear(mark.Index), plotBox);
+        mark.Item->setPos(at.X, at.Y);
+        mark.Item->setVisible(at.Visible);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "shell/main_window.h"
 #include "shell/project_dialog.h"
 #include "shell/projects_window.h"
+#include "shell/screen_fit.h"
 #include "shell/timer_list_view.h"
 #include "storage/options.h"
 #include "tracking/tracking_engine.h"
@@ -161,8 +162,14 @@ void ProjectsController::SetHomePos()
         return;
     }
     m_env.Log.WriteLine(1, "Proj.SetHomePos");
-    const QPoint main = m_env.Window.pos();
-    m_form->move(main.x() - m_form->width(), main.y() + TFormProj::kHomeOffsetY);
+    // On the main window's left, or its right where the left has no room.
+    const WindowGeometry home = DockBeside(ToGeometry(m_env.Window.frameGeometry()),
+                                           m_form->width(),
+                                           m_form->height(),
+                                           TFormProj::kHomeOffsetY,
+                                           DockSide::Left,
+                                           WorkAreaOf(m_env.Window));
+    m_form->move(home.X, home.Y);
     m_form->setVisible(m_env.Window.MainWindowShown);
 }
 

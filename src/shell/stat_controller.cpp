@@ -6,6 +6,7 @@
 #include "shell/project_dialog.h"
 #include "shell/projects_controller.h"
 #include "shell/qt_colors.h"
+#include "shell/screen_fit.h"
 #include "shell/time_log_window.h"
 #include "shell/timer_list_view.h"
 #include "stats/period_export.h"
@@ -473,7 +474,9 @@ void StatController::SetHomePos()
     }
     m_env.Log.WriteLine(1, "Stat.SetHomePos->");
     const QRect main = m_env.Window.frameGeometry();
-    const StatRect home = StatHomeRect(main.x(), main.y(), main.width());
+    // On the main window's right, or its left where the right has no room.
+    const WindowGeometry home = DockBeside(
+        ToGeometry(main), kStatWidth, kStatHeight, kStatHomeOffsetY, DockSide::Right, WorkAreaOf(m_env.Window));
     m_form->setGeometry(home.X, home.Y, home.Width, home.Height);
     m_maximised = false;
     m_form->SetMaximisedPicture(false);
@@ -493,10 +496,10 @@ void StatController::Image1Click()
     if (!screen) {
         return;
     }
-    const QRect area = screen->geometry();
+    const QRect area = screen->availableGeometry();
     const StatMaximised to = MaximiseStat(area.width(), area.height());
     // The main window's move docks the side windows first.
-    m_env.Window.move(m_env.Window.x(), to.MainTop);
+    m_env.Window.move(m_env.Window.x(), area.y() + to.MainTop);
     m_env.Log.WriteLine(0, "formTop");
     m_env.Window.SnapSuspended = true;
     m_form->setMaximumHeight(to.MaxHeight);

@@ -30,6 +30,9 @@ public:
     const QLabel& DurationLabel() const { return *m_lbDurValue; }
     void accept() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void UpdateDuration();
 
