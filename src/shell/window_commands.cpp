@@ -97,6 +97,7 @@ void WindowCommands::Open(const QUrl& url)
                           QMessageBox::Ok);
     box->setObjectName(QStringLiteral("OpenByHand"));
     box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     box->show();
 }
