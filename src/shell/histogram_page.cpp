@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace tally {
@@ -358,12 +359,26 @@ void THistogramPage::PlaceMarks()
         return boxes;
     };
     const PixelBox plotBox {plot.left(), plot.top(), plot.width(), plot.height()};
+    // The day's marks placed before are kept clear of too (the days'
+    // marks beside each other may touch: lifting them over one another
+    // would climb a staircase when the days are narrow).
+    std::vector<std::pair<double, PixelBox>> placed;
     for (const Mark& mark : m_marks) {
         const QPointF top = m_chart->mapToPosition(QPointF(BarCentre(mark.Series, mark.Index), mark.Value), m_bars);
         const QRectF box = mark.Item->boundingRect();
-        const MarkPlace at = PlaceMark(top.x(), top.y(), box.width(), box.height(), barsNear(mark.Index), plotBox);
+        std::vector<PixelBox> clear = barsNear(mark.Index);
+        for (const auto& [day, other] : placed) {
+            if (day == mark.Index) {
+                clear.push_back(other);
+            }
+        }
+        const MarkPlace at
+            = PlaceMark(top.x(), top.y(), box.width(), box.height(), clear, plotBox, m_chart->rect().top());
         mark.Item->setPos(at.X, at.Y);
         mark.Item->setVisible(at.Visible);
+        if (at.Visible) {
+            placed.push_back({mark.Index, {at.X, at.Y, box.width(), box.height()}});
+        }
     }
 }
 

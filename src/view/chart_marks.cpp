@@ -9,7 +9,8 @@ MarkPlace PlaceMark(double barCentreX,
                     double markWidth,
                     double markHeight,
                     std::span<const PixelBox> bars,
-                    const PixelBox& plot)
+                    const PixelBox& plot,
+                    double ceiling)
 {
     MarkPlace place;
     place.Visible = barCentreX >= plot.Left && barCentreX <= plot.Right();
@@ -21,7 +22,7 @@ MarkPlace PlaceMark(double barCentreX,
             bottom = std::min(bottom, bar.Top - 1);
         }
     }
-    place.Y = std::max(plot.Top, bottom - markHeight);
+    place.Y = std::max(ceiling, bottom - markHeight);
     return place;
 }
 

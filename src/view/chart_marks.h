@@ -24,12 +24,15 @@ struct MarkPlace
 
 // A value's mark over its bar: centred above the bar's top, moved sideways
 // to stay inside the plot, lifted above every bar it would cover, and never
-// above the plot's top. Hidden when its bar lies outside the plot.
+// above the ceiling (the chart's top; the plot's own top would put the
+// mark of the tallest bar over that bar). Hidden when its bar lies outside
+// the plot.
 MarkPlace PlaceMark(double barCentreX,
                     double barTop,
                     double markWidth,
                     double markHeight,
                     std::span<const PixelBox> bars,
-                    const PixelBox& plot);
+                    const PixelBox& plot,
+                    double ceiling);
 
 } // namespace tally

@@ -49,7 +49,14 @@ DockBeside(const WindowGeometry& anchor, int width, int height, int offsetY, Doc
     } else if (usual == DockSide::Right && !roomRight && roomLeft) {
         x = left;
     }
-    return ClampIntoArea({x, anchor.Y + offsetY, width, height}, area);
+    WindowGeometry docked {x, anchor.Y + offsetY, width, height};
+    if (!roomLeft && !roomRight) {
+        // A screen too narrow for either side: beside the main window as
+        // ever rather than over it; only pulled inside from top and bottom.
+        ClampSpan(docked.Y, docked.Height, area.Top, area.Bottom);
+        return docked;
+    }
+    return ClampIntoArea(docked, area);
 }
 
 } // namespace tally

@@ -22,8 +22,8 @@ enum class DockSide {
 };
 
 // A side window docked against the anchor's left or right edge, offsetY
-// below its top. Where the usual side has no room it docks on the other
-// side; where neither has room it stays on the usual side, pulled inside.
+// below its top, inside the work area. Where the usual side has no room it
+// docks on the other side; where neither has, it stays on the usual side.
 WindowGeometry
 DockBeside(const WindowGeometry& anchor, int width, int height, int offsetY, DockSide usual, const WorkArea& area);
 

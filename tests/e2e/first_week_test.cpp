@@ -213,20 +213,10 @@ TEST_F(FirstWeekTest, WindowsStayOnScreenAndFitTheirContent)
         const WindowInfo stat = WaitShown("Statistic", 350, 232);
         ASSERT_EQ(Click(stat.X + 190, stat.Y + stat.Height - 22 - 9), 0);
         std::this_thread::sleep_for(800ms);
-        ASSERT_EQ(Xdo({"mousemove",
-                       N(stat.X + 170),
-                       N(stat.Y + 110),
-                       "click",
-                       "3",
-                       "sleep",
-                       "0.5",
-                       "key",
-                       "Down",
-                       "sleep",
-                       "0.3",
-                       "key",
-                       "Return"}),
-                  0);
+        const std::vector<std::string> menu {
+            "click", "3", "sleep", "0.5", "key", "Down", "sleep", "0.3", "key", "Return"};
+        ASSERT_EQ(Xdo({"mousemove", N(stat.X + 170), N(stat.Y + 110)}), 0);
+        ASSERT_EQ(Xdo(menu), 0);
         const WindowInfo opened = WaitShown("Set new timer log event time");
         const auto centred = [](const WindowInfo& w) {
             return std::abs(w.X + w.Width / 2 - kScreenWidth / 2) <= 20

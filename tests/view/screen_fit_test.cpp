@@ -1,8 +1,6 @@
 #include "model/one_line.h"
 #include "view/chart_marks.h"
-#include "view/date_field.h"
 #include "view/dialog_geometry.h"
-#include "view/label_fit.h"
 #include "view/projects_logic.h"
 #include "view/timer_dialog_logic.h"
 
@@ -68,18 +66,9 @@ TEST(ScreenFit, SideWindowsDockOnTheOtherSideWhenTheUsualOneHasNoRoom)
         const bool left = c.Usual == DockSide::Left;
         EXPECT_EQ(DockBeside(c.Anchor, left ? 136 : 350, left ? 250 : 232, 0, c.Usual, kArea), c.Docked);
     }
-    // Neither side has room: the usual side, inside the area.
-    EXPECT_EQ(DockBeside({0, 0, 1500, 300}, 350, 232, 93, DockSide::Right, kArea),
-              (WindowGeometry {1250, 93, 350, 232}));
-}
-
-TEST(ScreenFit, ValuesStartAfterTheirMeasuredCaptions)
-{
-    EXPECT_EQ(ValueLeft(112, 4, 100), 112);
-    EXPECT_EQ(ValueLeft(112, 4, 108), 116);
-    EXPECT_EQ(ValueLeft(38, 4, 40), 48);
-    EXPECT_EQ(CalendarOpenDay(0.0, 46000.0), 46000.0);
-    EXPECT_EQ(CalendarOpenDay(45000.0, 46000.0), 45000.0);
+    // Neither side has room: the usual side, pulled in only vertically.
+    EXPECT_EQ(DockBeside({0, 800, 1500, 150}, 350, 232, 93, DockSide::Right, kArea),
+              (WindowGeometry {1500, 728, 350, 232}));
 }
 
 TEST(ScreenFit, MarksStayInsideThePlotAndOffOtherBars)
@@ -87,23 +76,23 @@ TEST(ScreenFit, MarksStayInsideThePlotAndOffOtherBars)
     const PixelBox plot {10, 5, 300, 200};
     // A zero-height bar's mark beside a tall neighbour goes above it.
     const std::vector<PixelBox> bars {{100, 205, 6, 0}, {106, 50, 6, 155}};
-    MarkPlace m = PlaceMark(103, 205, 40, 12, bars, plot);
+    MarkPlace m = PlaceMark(103, 205, 40, 12, bars, plot, 0);
     EXPECT_TRUE(m.Visible);
     EXPECT_DOUBLE_EQ(m.X, 83);
     EXPECT_DOUBLE_EQ(m.Y, 37);
-    // At the right edge: moved left to end inside; near the top: not above it.
-    m = PlaceMark(308, 8, 40, 12, {}, plot);
+    // At the right edge: moved left to end inside; at the top: in the
+    // margin above the plot, but not above the chart.
+    m = PlaceMark(308, 8, 40, 12, {}, plot, 0);
     EXPECT_DOUBLE_EQ(m.X, 270);
-    EXPECT_DOUBLE_EQ(m.Y, 5);
+    EXPECT_DOUBLE_EQ(m.Y, 0);
     EXPECT_TRUE(m.Visible);
-    EXPECT_FALSE(PlaceMark(311, 100, 40, 12, {}, plot).Visible);
-    EXPECT_DOUBLE_EQ(PlaceMark(12, 100, 40, 12, {}, plot).X, 10);
+    EXPECT_FALSE(PlaceMark(311, 100, 40, 12, {}, plot, 0).Visible);
+    EXPECT_DOUBLE_EQ(PlaceMark(12, 100, 40, 12, {}, plot, 0).X, 10);
 }
 
 TEST(ScreenFit, NamesTakeOneLine)
 {
     EXPECT_EQ(OneLine("Write\treport\r\nfor May\nand\rJune"), "Write report for May and June");
-    EXPECT_EQ(OneLine("plain"), "plain");
     bool edited = false;
     TimerDialogLogic dialog(0, edited);
     dialog.EditName("a\tb\nc");
