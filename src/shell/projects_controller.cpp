@@ -6,11 +6,13 @@
 #include "shell/project_dialog.h"
 #include "shell/projects_window.h"
 #include "shell/screen_fit.h"
+#include "shell/stat_window.h"
 #include "shell/timer_list_view.h"
 #include "storage/options.h"
 #include "tracking/tracking_engine.h"
 #include "view/main_list.h"
 
+#include <QApplication>
 #include <QDropEvent>
 #include <QEvent>
 #include <QMessageBox>
@@ -162,13 +164,21 @@ void ProjectsController::SetHomePos()
         return;
     }
     m_env.Log.WriteLine(1, "Proj.SetHomePos");
-    // On the main window's left, or its right where the left has no room.
+    // On the main window's left, or its right (past the statistics window)
+    // where the left has no room.
+    std::optional<WindowGeometry> stat;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<TFormStat*>(window) && window->isVisible()) {
+            stat = ToGeometry(window->frameGeometry());
+        }
+    }
     const WindowGeometry home = DockBeside(ToGeometry(m_env.Window.frameGeometry()),
                                            m_form->width(),
                                            m_form->height(),
                                            TFormProj::kHomeOffsetY,
                                            DockSide::Left,
-                                           WorkAreaOf(m_env.Window));
+                                           WorkAreaOf(m_env.Window),
+                                           stat);
     m_form->move(home.X, home.Y);
     m_form->setVisible(m_env.Window.MainWindowShown);
 }

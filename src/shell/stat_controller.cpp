@@ -474,10 +474,20 @@ void StatController::SetHomePos()
     }
     m_env.Log.WriteLine(1, "Stat.SetHomePos->");
     const QRect main = m_env.Window.frameGeometry();
-    // On the main window's right, or its left where the right has no room.
-    const WindowGeometry home = DockBeside(
-        ToGeometry(main), kStatWidth, kStatHeight, kStatHomeOffsetY, DockSide::Right, WorkAreaOf(m_env.Window));
+    // On the main window's right, or its left (past the projects window)
+    // where the right has no room; the projects window then docks past this.
+    const TFormProj* projects = m_env.Projects.Form();
+    const auto occupied
+        = projects && projects->isVisible() ? std::optional(ToGeometry(projects->frameGeometry())) : std::nullopt;
+    const WindowGeometry home = DockBeside(ToGeometry(main),
+                                           kStatWidth,
+                                           kStatHeight,
+                                           kStatHomeOffsetY,
+                                           DockSide::Right,
+                                           WorkAreaOf(m_env.Window),
+                                           occupied);
     m_form->setGeometry(home.X, home.Y, home.Width, home.Height);
+    m_env.Projects.SetHomePos();
     m_maximised = false;
     m_form->SetMaximisedPicture(false);
     m_env.Log.WriteLine(0, "Stat.SetHomePos-<");

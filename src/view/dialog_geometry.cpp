@@ -36,20 +36,34 @@ WindowGeometry CentreInArea(int width, int height, const WorkArea& area)
     return ResizeKeepingCentre(whole, width, height, area);
 }
 
-WindowGeometry
-DockBeside(const WindowGeometry& anchor, int width, int height, int offsetY, DockSide usual, const WorkArea& area)
+WindowGeometry DockBeside(const WindowGeometry& anchor,
+                          int width,
+                          int height,
+                          int offsetY,
+                          DockSide usual,
+                          const WorkArea& area,
+                          std::optional<WindowGeometry> occupied)
 {
     const int left = anchor.X - width;
     const int right = anchor.X + anchor.Width;
     const bool roomLeft = left >= area.Left;
     const bool roomRight = right + width <= area.Right;
     int x = usual == DockSide::Left ? left : right;
-    if (usual == DockSide::Left && !roomLeft && roomRight) {
-        x = right;
-    } else if (usual == DockSide::Right && !roomRight && roomLeft) {
-        x = left;
+    const int top = anchor.Y + offsetY;
+    const bool toRight = usual == DockSide::Left && !roomLeft && roomRight;
+    const bool toLeft = usual == DockSide::Right && !roomRight && roomLeft;
+    if (toRight || toLeft) {
+        x = toRight ? right : left;
+        // The other side's own window is there already: go on past it.
+        if (occupied && occupied->X < x + width && x < occupied->X + occupied->Width && occupied->Y < top + height
+            && top < occupied->Y + occupied->Height) {
+            const int beyond = toRight ? occupied->X + occupied->Width : occupied->X - width;
+            if (beyond >= area.Left && beyond + width <= area.Right) {
+                x = beyond;
+            }
+        }
     }
-    WindowGeometry docked {x, anchor.Y + offsetY, width, height};
+    WindowGeometry docked {x, top, width, height};
     if (!roomLeft && !roomRight) {
         // A screen too narrow for either side: beside the main window as
         // ever rather than over it; only pulled inside from top and bottom.

@@ -2,6 +2,8 @@
 
 #include "view/window_snap.h"
 
+#include <optional>
+
 namespace tally {
 
 // The window moved, and where it must shrunk, so that it lies wholly inside
@@ -23,8 +25,14 @@ enum class DockSide {
 
 // A side window docked against the anchor's left or right edge, offsetY
 // below its top, inside the work area. Where the usual side has no room it
-// docks on the other side; where neither has, it stays on the usual side.
-WindowGeometry
-DockBeside(const WindowGeometry& anchor, int width, int height, int offsetY, DockSide usual, const WorkArea& area);
+// docks on the other side, past the window already there (occupied) where
+// that leaves room; where neither side has room it stays on the usual side.
+WindowGeometry DockBeside(const WindowGeometry& anchor,
+                          int width,
+                          int height,
+                          int offsetY,
+                          DockSide usual,
+                          const WorkArea& area,
+                          std::optional<WindowGeometry> occupied = std::nullopt);
 
 } // namespace tally

@@ -167,24 +167,27 @@ TEST_F(FirstWeekTest, WindowsStayOnScreenAndFitTheirContent)
         EXPECT_LT(bar, 100) << "see " << shot;
     }
 
-    // 7: snapped to the left edge, the projects window docks on the right;
-    // snapped to the right edge, the statistics window docks on the left.
+    // 7: snapped to the left edge, the projects window docks on the right,
+    // past the statistics window; snapped to the right edge, the statistics
+    // window docks on the left, past the projects window.
     main = MoveMain(5, 300);
     EXPECT_EQ(main.X, 0);
     {
+        const WindowInfo stat = WaitShown("Statistic", 350, 232);
         const WindowInfo projects = WaitShown("Projects");
         EXPECT_TRUE(OnScreen(projects));
-        EXPECT_EQ(projects.X, main.X + main.Width);
+        EXPECT_EQ(stat.X, main.X + main.Width);
+        EXPECT_EQ(projects.X, stat.X + stat.Width);
         Shot("07_docked_left");
     }
     main = MoveMain(kScreenWidth - main.Width - 5, 300);
     EXPECT_EQ(main.X + main.Width, kScreenWidth);
     {
         const WindowInfo stat = WaitShown("Statistic", 350, 232);
-        EXPECT_TRUE(OnScreen(stat));
-        EXPECT_EQ(stat.X + stat.Width, main.X);
         const WindowInfo projects = WaitShown("Projects");
+        EXPECT_TRUE(OnScreen(stat));
         EXPECT_EQ(projects.X + projects.Width, main.X);
+        EXPECT_EQ(stat.X + stat.Width, projects.X);
         Shot("07_docked_right");
     }
 

@@ -66,6 +66,10 @@ TEST(ScreenFit, SideWindowsDockOnTheOtherSideWhenTheUsualOneHasNoRoom)
         const bool left = c.Usual == DockSide::Left;
         EXPECT_EQ(DockBeside(c.Anchor, left ? 136 : 350, left ? 250 : 232, 0, c.Usual, kArea), c.Docked);
     }
+    // At the left edge with the statistics window on the right already:
+    // the projects window docks past it.
+    EXPECT_EQ(DockBeside(atLeft, 136, 250, 0, DockSide::Left, kArea, WindowGeometry {465, 335, 350, 232}),
+              (WindowGeometry {815, 335, 136, 250}));
     // Neither side has room: the usual side, pulled in only vertically.
     EXPECT_EQ(DockBeside({0, 800, 1500, 150}, 350, 232, 93, DockSide::Right, kArea),
               (WindowGeometry {1500, 728, 350, 232}));
