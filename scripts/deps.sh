@@ -58,7 +58,7 @@ TALLY_BUILD_PACKAGES=(
 # The X11 backend and its test rig.
 TALLY_X11_PACKAGES=(
     libxcb1-dev libxcb-randr0-dev libxcb-res0-dev libxcb-xinput-dev libxcb-screensaver0-dev libx11-xcb-dev
-    xvfb openbox xdotool x11-utils util-linux procps trayer imagemagick
+    xvfb openbox xdotool xclip x11-utils util-linux procps trayer imagemagick
 )
 
 # Lock and sleep over logind, and the D-Bus test rig.

@@ -1,5 +1,7 @@
 #include "view/projects_logic.h"
 
+#include "model/one_line.h"
+
 #include <algorithm>
 
 namespace tally {
@@ -130,7 +132,7 @@ std::optional<ProjectValues> AcceptedValues(const ProjectDialogState& state)
         return std::nullopt;
     }
     ProjectValues values;
-    values.Name = state.Name;
+    values.Name = OneLine(state.Name);
     values.Color = state.Color;
     values.Description = state.Description;
     values.StartDate = state.StartDate;

@@ -1,5 +1,6 @@
 #include "view/timer_dialog_logic.h"
 
+#include "model/one_line.h"
 #include "runlog/brisvale_log.h"
 
 #include <algorithm>
@@ -12,8 +13,9 @@ constexpr const char* kSpecialNames[]
     = {"Typing time", "Internet connection time", "Computer work time", "Computer idle time"};
 constexpr int kSpecialCount = 4;
 
-std::string Limit(const std::string& name)
+std::string Limit(const std::string& pasted)
 {
+    const std::string name = OneLine(pasted);
     if (name.size() <= kMaxTimerNameLength) {
         return name;
     }

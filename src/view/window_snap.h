@@ -8,6 +8,7 @@ struct WindowGeometry
     int Y = 0;
     int Width = 0;
     int Height = 0;
+    bool operator==(const WindowGeometry&) const = default;
 };
 
 // The screen area not covered by panels; Right and Bottom are exclusive.

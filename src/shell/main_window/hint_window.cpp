@@ -1,6 +1,7 @@
 #include "shell/main_window/hint_window.h"
 
 #include "view/hint_logic.h"
+#include "view/label_fit.h"
 
 #include <QMouseEvent>
 #include <QPalette>
@@ -54,17 +55,21 @@ TFormHint::TFormHint(QWidget* parent)
     m_lbTimerName->setStyleSheet(QStringLiteral("color: white;"));
     m_lbTimerName->setFixedWidth(185);
 
-    MakeLabel(this, QStringLiteral("Active work time:"), 4, 24, true);
-    m_lbActTime = MakeLabel(this, QString(), 112, 24, false);
-    MakeLabel(this, QStringLiteral("Background work time:"), 4, 38, true);
-    m_lbPassTime = MakeLabel(this, QString(), 138, 38, false);
+    // A value starts at its usual place or, where the caption in the font
+    // this machine has is wider, just after it.
+    const auto value = [this](const char* caption, int usualLeft, int y) {
+        const QLabel* label = MakeLabel(this, QString::fromLatin1(caption), 4, y, true);
+        const int left = ValueLeft(usualLeft, label->x(), label->fontMetrics().horizontalAdvance(label->text()));
+        QLabel* shown = MakeLabel(this, QString(), left, y, false);
+        shown->setFixedWidth(kHintWidth - left);
+        return shown;
+    };
+    m_lbActTime = value("Active work time:", 112, 24);
+    m_lbPassTime = value("Background work time:", 138, 38);
     MakeLabel(this, QStringLiteral("_________"), 4, 44, false);
-    MakeLabel(this, QStringLiteral("Total:"), 4, 60, true);
-    m_lbTotalTime = MakeLabel(this, QString(), 38, 60, false);
+    m_lbTotalTime = value("Total:", 38, 60);
     m_lbActive = MakeLabel(this, QString(), 4, 80, false);
-    for (QLabel* value : {m_lbActTime, m_lbPassTime, m_lbTotalTime, m_lbActive}) {
-        value->setFixedWidth(150);
-    }
+    m_lbActive->setFixedWidth(150);
     m_lbNotice = MakeLabel(this, QString(), 4, kHintHeight - 2, false);
     m_lbNotice->setWordWrap(true);
     m_lbNotice->setFixedWidth(kHintWidth - 8);
@@ -83,7 +88,9 @@ TFormHint::TFormHint(QWidget* parent)
 
 void TFormHint::Fill(const TimerHintView& view)
 {
-    m_lbTimerName->setText(QString::fromStdString(view.Name));
+    // A long name ends in an ellipsis rather than being cut.
+    m_lbTimerName->setText(m_lbTimerName->fontMetrics().elidedText(
+        QString::fromStdString(view.Name), Qt::ElideRight, m_lbTimerName->width()));
     m_lbActTime->setText(QString::fromStdString(view.ActiveText));
     m_lbPassTime->setText(QString::fromStdString(view.BackgroundText));
     m_lbTotalTime->setText(QString::fromStdString(view.TotalText));

@@ -2,6 +2,7 @@
 
 #include "model/duration.h"
 #include "shell/common/qt_colors.h"
+#include "shell/common/screen_fit.h"
 
 #include <QColorDialog>
 #include <QEvent>
@@ -65,6 +66,7 @@ TFormNewTimer::TFormNewTimer(std::size_t timerCount, bool& nameEdited, QWidget* 
     setObjectName(QStringLiteral("TFormNewTimer"));
     setWindowTitle(QStringLiteral("New timer"));
     m_edName->setMaxLength(static_cast<int>(kMaxTimerNameLength));
+    KeepOneLine(*m_edName);
     m_pancol->setFixedSize(24, 24);
     m_pancol->setAutoFillBackground(true);
     m_pancol->setCursor(Qt::PointingHandCursor);
@@ -248,6 +250,11 @@ void TFormNewTimer::Refresh()
     }
     m_radios[static_cast<int>(m_logic.Type())]->setChecked(true);
     m_cbSpecialTimType->setCurrentIndex(m_logic.SpecialIndex());
+    // The type's lists come and go: the dialog then fits them (only then, so
+    // that a size the user chose stays while the list is edited).
+    const bool sameParts = m_cbSpecialTimType->isHidden() != m_logic.SpecialListVisible()
+                           && m_panAddIdent->isHidden() != m_logic.IdentifiersVisible()
+                           && m_panBackTime->isHidden() != m_logic.BackgroundTimesVisible();
     m_cbSpecialTimType->setVisible(m_logic.SpecialListVisible());
     m_panAddIdent->setVisible(m_logic.IdentifiersVisible());
     m_panBackTime->setVisible(m_logic.BackgroundTimesVisible());
@@ -257,6 +264,9 @@ void TFormNewTimer::Refresh()
     }
     SetPanelColor(m_logic.Color());
     m_refreshing = false;
+    if (!sameParts) {
+        FitKeepingCentre(*this);
+    }
 }
 
 void TFormNewTimer::OnTypeClicked(TypeChoice type)

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -133,6 +134,13 @@ TimerListView::TimerListView(QWidget* parent)
     setPalette(colours);
     setAutoFillBackground(true);
     viewport()->setAutoFillBackground(true);
+    // The scroll bar alone takes a style sheet: dark and flat like the panel.
+    verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: black; width: 10px; margin: 0; border: 0; }"
+        "QScrollBar::handle:vertical { background: rgb(64, 64, 64); min-height: 16px; border: 0; }"
+        "QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed { background: rgb(96, 96, 96); }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: 0; background: none; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
 }
 
 TimerRowView TimerListView::RowFor(const TMyTimer& timer) const

@@ -10,6 +10,8 @@
 #include "view/help_file.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QMessageBox>
 #include <QUrl>
 
 #include <filesystem>
@@ -38,12 +40,8 @@ void WindowCommands::Connect()
     // The about window is made on its first request and shown again on the next.
     connect(w, &MainWindow::aboutRequested, this, &WindowCommands::ShowAbout);
     connect(w, &MainWindow::helpRequested, this, &WindowCommands::ShowHelp);
-    connect(w, &MainWindow::homePageRequested, this, [] {
-        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
-    });
-    connect(w, &MainWindow::sendCommentsRequested, this, [] {
-        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kFeedbackMail)));
-    });
+    connect(w, &MainWindow::homePageRequested, this, [this] { Open(QUrl(QString::fromLatin1(kHomePageUrl))); });
+    connect(w, &MainWindow::sendCommentsRequested, this, [this] { Open(QUrl(QString::fromLatin1(kFeedbackMail))); });
 }
 
 void WindowCommands::actOpenExecute()
@@ -79,7 +77,29 @@ void WindowCommands::ShowAbout()
 
 void WindowCommands::ShowHelp()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(HelpFile(ProgramFolder()))));
+    Open(QUrl::fromLocalFile(QString::fromStdString(HelpFile(ProgramFolder()))));
+}
+
+void WindowCommands::Open(const QUrl& url)
+{
+    if (QDesktopServices::openUrl(url)) {
+        return;
+    }
+    // No browser or mail program is set up: the user opens it by hand. The
+    // message does not wait for an answer, so ticks go on meanwhile.
+    const QString where = url.isLocalFile()                         ? QDir::toNativeSeparators(url.toLocalFile())
+                          : url.scheme() == QLatin1String("mailto") ? url.path()
+                                                                    : url.toString();
+    auto* box
+        = new QMessageBox(QMessageBox::Information,
+                          QStringLiteral("Tallyhour Zide"),
+                          QStringLiteral("No program is set up to open this. Please open it by hand:\n\n") + where,
+                          QMessageBox::Ok);
+    box->setObjectName(QStringLiteral("OpenByHand"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->show();
 }
 
 std::string WindowCommands::ProgramFolder() const

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QUrl>
 
 #include <string>
 
@@ -59,6 +60,8 @@ public:
 
 private:
     void OnOptionToggled(MenuOption item, bool checked);
+    // Opens a page, file or mail address; where nothing can, says where it is.
+    void Open(const QUrl& url);
 
     Env m_env;
     QPointer<TFormAbout> m_about;

@@ -2,8 +2,11 @@
 
 #include "shell/common/qt_colors.h"
 #include "shell/common/qt_dates.h"
+#include "shell/common/screen_fit.h"
+#include "view/date_field.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QColorDialog>
 #include <QEvent>
 #include <QKeyEvent>
@@ -56,6 +59,16 @@ QDateEdit* MakeDateEdit(QWidget* parent)
     edit->setMinimumDate(ToQDate(0.0));
     edit->setSpecialValueText(QStringLiteral(" "));
     edit->setDate(edit->minimumDate());
+    // The popup selects the field's date, which turns the page; an empty
+    // field's calendar then turns to today's month instead.
+    QCalendarWidget* calendar = edit->calendarWidget();
+    calendar->installEventFilter(new EventHook(edit, [edit, calendar](QEvent* event) {
+        if (event->type() == QEvent::Show) {
+            const QDate day = ToQDate(CalendarOpenDay(FromQDate(edit->date()), FromQDate(QDate::currentDate())));
+            calendar->setCurrentPage(day.year(), day.month());
+        }
+        return false;
+    }));
     return edit;
 }
 
@@ -100,6 +113,7 @@ TFormNewProject::TFormNewProject(QWidget* parent)
     MakeLabel(QStringLiteral("Project name:"), this, {8, 14, 124, 17}, true);
     m_edName->setGeometry(134, 12, 339, 21);
     m_edName->setMaxLength(kMaxProjectNameLength);
+    KeepOneLine(*m_edName);
     m_pancol->setGeometry(480, 12, 25, 21);
     m_pancol->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_pancol->setAutoFillBackground(true);

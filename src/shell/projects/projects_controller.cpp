@@ -2,14 +2,17 @@
 
 #include "model/project_ops.h"
 #include "runlog/brisvale_log.h"
+#include "shell/common/screen_fit.h"
 #include "shell/main_window/main_window.h"
 #include "shell/main_window/timer_list_view.h"
 #include "shell/projects/project_dialog.h"
 #include "shell/projects/projects_window.h"
+#include "shell/statistics/stat_window.h"
 #include "storage/options.h"
 #include "tracking/tracking_engine.h"
 #include "view/main_list.h"
 
+#include <QApplication>
 #include <QDropEvent>
 #include <QEvent>
 
@@ -99,8 +102,22 @@ void ProjectsController::SetHomePos()
         return;
     }
     Log().WriteLine(1, "Proj.SetHomePos");
-    const QPoint main = m_env.Window.pos();
-    m_form->move(main.x() - m_form->width(), main.y() + TFormProj::kHomeOffsetY);
+    // On the main window's left, or its right (past the statistics window)
+    // where the left has no room.
+    std::optional<WindowGeometry> stat;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<TFormStat*>(window) && window->isVisible()) {
+            stat = ToGeometry(window->frameGeometry());
+        }
+    }
+    const WindowGeometry home = DockBeside(ToGeometry(m_env.Window.frameGeometry()),
+                                           m_form->width(),
+                                           m_form->height(),
+                                           TFormProj::kHomeOffsetY,
+                                           DockSide::Left,
+                                           WorkAreaOf(m_env.Window),
+                                           stat);
+    m_form->move(home.X, home.Y);
     m_form->setVisible(m_env.Window.MainWindowShown);
 }
 

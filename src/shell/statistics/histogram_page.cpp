@@ -1,6 +1,7 @@
 #include "shell/statistics/histogram_page.h"
 
 #include "shell/common/qt_colors.h"
+#include "view/chart_marks.h"
 
 #include <QFontMetrics>
 #include <QGraphicsLayout>
@@ -14,6 +15,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace tally {
 
@@ -335,11 +338,47 @@ void THistogramPage::PlaceMarks()
             label->setPos(x - box.height() / 2, plot.bottom() + 3 + box.width());
         }
     }
+    // The bars of a mark's day and the days beside it, which a wide mark
+    // may reach over.
+    const double barWidth = m_bars->barWidth() / std::max(1, SeriesCount());
+    const auto barsNear = [&](double index) {
+        std::vector<PixelBox> boxes;
+        for (int k = 0; k < SeriesCount(); ++k) {
+            for (double day = index - 1; day <= index + 1; ++day) {
+                if (day < 0 || day >= kHistogramDays) {
+                    continue;
+                }
+                const double centre = BarCentre(k, day);
+                const double value = m_bars->barSets().at(k)->at(static_cast<qsizetype>(day));
+                const QPointF a = m_chart->mapToPosition(QPointF(centre - barWidth / 2, value), m_bars);
+                const QPointF b = m_chart->mapToPosition(QPointF(centre + barWidth / 2, 0), m_bars);
+                boxes.push_back(
+                    {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()), std::abs(b.y() - a.y())});
+            }
+        }
+        return boxes;
+    };
+    const PixelBox plotBox {plot.left(), plot.top(), plot.width(), plot.height()};
+    // The day's marks placed before are kept clear of too (the days'
+    // marks beside each other may touch: lifting them over one another
+    // would climb a staircase when the days are narrow).
+    std::vector<std::pair<double, PixelBox>> placed;
     for (const Mark& mark : m_marks) {
         const QPointF top = m_chart->mapToPosition(QPointF(BarCentre(mark.Series, mark.Index), mark.Value), m_bars);
         const QRectF box = mark.Item->boundingRect();
-        mark.Item->setPos(top.x() - box.width() / 2, top.y() - box.height() - 1);
-        mark.Item->setVisible(top.x() >= plot.left() && top.x() <= plot.right());
+        std::vector<PixelBox> clear = barsNear(mark.Index);
+        for (const auto& [day, other] : placed) {
+            if (day == mark.Index) {
+                clear.push_back(other);
+            }
+        }
+        const MarkPlace at
+            = PlaceMark(top.x(), top.y(), box.width(), box.height(), clear, plotBox, m_chart->rect().top());
+        mark.Item->setPos(at.X, at.Y);
+        mark.Item->setVisible(at.Visible);
+        if (at.Visible) {
+            placed.push_back({mark.Index, {at.X, at.Y, box.width(), box.height()}});
+        }
     }
 }
 

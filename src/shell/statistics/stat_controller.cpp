@@ -2,6 +2,7 @@
 
 #include "runlog/brisvale_log.h"
 #include "shell/common/qt_colors.h"
+#include "shell/common/screen_fit.h"
 #include "shell/main_window/main_window.h"
 #include "shell/main_window/timer_list_view.h"
 #include "shell/projects/project_dialog.h"
@@ -397,8 +398,20 @@ void StatController::SetHomePos()
     }
     Log().WriteLine(1, "Stat.SetHomePos->");
     const QRect main = m_env.Window.frameGeometry();
-    const StatRect home = StatHomeRect(main.x(), main.y(), main.width());
+    // On the main window's right, or its left (past the projects window)
+    // where the right has no room; the projects window then docks past this.
+    const TFormProj* projects = m_env.Projects.Form();
+    const auto occupied
+        = projects && projects->isVisible() ? std::optional(ToGeometry(projects->frameGeometry())) : std::nullopt;
+    const WindowGeometry home = DockBeside(ToGeometry(main),
+                                           kStatWidth,
+                                           kStatHeight,
+                                           kStatHomeOffsetY,
+                                           DockSide::Right,
+                                           WorkAreaOf(m_env.Window),
+                                           occupied);
     m_form->setGeometry(home.X, home.Y, home.Width, home.Height);
+    m_env.Projects.SetHomePos();
     m_maximised = false;
     m_form->SetMaximisedPicture(false);
     Log().WriteLine(0, "Stat.SetHomePos-<");
@@ -417,10 +430,10 @@ void StatController::Image1Click()
     if (!screen) {
         return;
     }
-    const QRect area = screen->geometry();
+    const QRect area = screen->availableGeometry();
     const StatMaximised to = MaximiseStat(area.width(), area.height());
     // The main window's move docks the side windows first.
-    m_env.Window.move(m_env.Window.x(), to.MainTop);
+    m_env.Window.move(m_env.Window.x(), area.y() + to.MainTop);
     Log().WriteLine(0, "formTop");
     m_env.Window.SnapSuspended = true;
     m_form->setMaximumHeight(to.MaxHeight);

@@ -60,9 +60,12 @@ TFormStat::TFormStat(QWidget* parent)
     layout->setSpacing(0);
 
     m_panCapt = new QLabel(QStringLiteral("  Work time statistic"), this);
+    m_panCapt->setProperty("wholeCaption", m_panCapt->text());
     m_panCapt->setObjectName(QStringLiteral("panCapt"));
     m_panCapt->setFixedHeight(kCaptionHeight);
     m_panCapt->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // A long caption is elided (SetCaption), never widens the window.
+    m_panCapt->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     Paint(m_panCapt, kBarGrey, Qt::black);
     m_panCapt->installEventFilter(this);
     auto* captionLayout = new QHBoxLayout(m_panCapt);
@@ -299,7 +302,19 @@ void TFormStat::SetMaximisedPicture(bool maximised)
 
 void TFormStat::SetCaption(const std::string& text)
 {
-    m_panCapt->setText(QString::fromStdString(text));
+    // The bar shows what fits before the maximise and close pictures; the
+    // whole caption is kept for the next size.
+    const QString whole = QString::fromStdString(text);
+    m_panCapt->setProperty("wholeCaption", whole);
+    if (!isVisible()) {
+        m_panCapt->setText(whole);
+        return;
+    }
+    m_panCapt->layout()->activate();
+    const int room = std::max(0, m_Image1->x() - 4);
+    const QString shown = m_panCapt->fontMetrics().elidedText(whole, Qt::ElideRight, room);
+    m_panCapt->setText(shown);
+    m_panCapt->setToolTip(shown == whole ? QString() : whole);
 }
 
 StatPage TFormStat::ShownPage() const
@@ -345,6 +360,8 @@ void TFormStat::closeEvent(QCloseEvent* event)
 void TFormStat::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // Sent from the first show on, when the caption bar exists.
+    SetCaption(m_panCapt->property("wholeCaption").toString().toStdString());
     UpdateMask();
 }
 

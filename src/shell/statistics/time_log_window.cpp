@@ -1,6 +1,7 @@
 #include "shell/statistics/time_log_window.h"
 
 #include "shell/common/qt_dates.h"
+#include "shell/common/screen_fit.h"
 #include "stats/time_log.h"
 
 #include "view/time_format.h"
@@ -99,6 +100,17 @@ void TFormSetTime::UpdateDuration()
         m_lbDurValue->setText(QString::fromLatin1(kEndBeforeStartMessage));
         m_lbDurValue->setStyleSheet(QStringLiteral("color: rgb(128, 0, 0);"));
     }
+    // Wider for the message, narrower again without it.
+    if (isVisible()) {
+        FitKeepingCentre(*this);
+    }
+}
+
+void TFormSetTime::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // In the middle of the screen, from whichever window it was opened.
+    CentreOnScreen(*this);
 }
 
 void TFormSetTime::accept()

@@ -31,6 +31,9 @@ public:
     const QLabel& DurationLabel() const { return *m_lbDurValue; }
     void accept() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void UpdateDuration();
 
