@@ -363,6 +363,7 @@ void StatController::RefreshStat(bool rebuild)
                 const AllComputersText text = MergedTextStat(object, selection, *account, m_dates.StatDate, now);
                 m_form->TextPage().Show(text.Page);
                 m_form->TextPage().ShowComputers(text.Lines);
+                LogComputers(text.Lines);
             } else {
                 m_form->TextPage().Show(FillTextStat(object, selection, m_dates.StatDate, now, Log()));
                 m_form->TextPage().ShowComputers({});
@@ -442,6 +443,19 @@ void StatController::AllComputersClicked(bool ticked)
     Remember("AllComputers", [this, ticked] { WriteAllComputers(Settings(), ticked); });
     RefreshStat(true);
     RefreshStat(false);
+}
+
+void StatController::LogComputers(const std::vector<std::string>& lines)
+{
+    std::string text = "AllComputers:";
+    for (const std::string& line : lines) {
+        text += " " + line + ";";
+    }
+    // Once per change: the page is refilled every second while a timer runs.
+    if (text != m_loggedComputers) {
+        m_loggedComputers = text;
+        Log().WriteLine(0, text);
+    }
 }
 
 void StatController::UpdateDeleteItem()

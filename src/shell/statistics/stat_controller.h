@@ -122,6 +122,7 @@ private:
     void AllComputersClicked(bool ticked);
     void ShowAllComputersItem();
     void UpdateDeleteItem();
+    void LogComputers(const std::vector<std::string>& lines);
     StatSelection Selection(std::vector<TMyTimer*>& selected, std::vector<TMyTimer*>& listed) const;
 
     StatEnv m_env;
@@ -136,6 +137,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     // The other computers, while the window is open.
     std::unique_ptr<SharedComputers> m_computers;
+    std::string m_loggedComputers;
 };
 
 } // namespace tally
