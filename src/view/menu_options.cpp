@@ -51,4 +51,33 @@ void OptionClicked(MenuOption option, bool checked, SettingsStore& settings, TBr
     WriteSetting(settings, SettingOf(option), checked);
 }
 
+SharingMenu SharingMenuState(const SharingSettings& sharing)
+{
+    SharingMenu menu;
+    menu.StopEnabled = !sharing.Folder.empty();
+    menu.ShareTip = sharing.Folder.empty() ? "Not shared" : "Shared in " + sharing.Folder;
+    return menu;
+}
+
+bool ShareFolderChosen(SettingsStore& settings, std::string_view folder, TBrisvaleLog& log)
+{
+    log.WriteLine(0, "pShareClick->");
+    if (folder.empty() || ReadSharingSettings(settings).Folder == folder) {
+        return false;
+    }
+    WriteSharedFolder(settings, folder);
+    log.WriteLine(0, "Shared folder: " + std::string(folder));
+    return true;
+}
+
+bool StopSharingClicked(SettingsStore& settings, TBrisvaleLog& log)
+{
+    log.WriteLine(0, "pStopSharingClick->");
+    if (ReadSharingSettings(settings).Folder.empty()) {
+        return false;
+    }
+    WriteSharedFolder(settings, "");
+    return true;
+}
+
 } // namespace tally

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <iostream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -168,7 +169,11 @@ protected:
 
     // A copy of the program in its own folder, counting a manual timer
     // "Write", sharing the folder under its computer name.
-    std::unique_ptr<ChildProcess> StartComputer(const fs::path& home, const std::string& name, const fs::path& share)
+    std::unique_ptr<ChildProcess> StartComputer(const fs::path& home,
+                                                const std::string& name,
+                                                const fs::path& share,
+                                                const std::string& extraMain = "",
+                                                const std::string& extraSharing = "")
     {
         fs::create_directories(home / "run");
         fs::permissions(home / "run", fs::perms::owner_all);
@@ -178,9 +183,12 @@ protected:
         }
         WriteFile((home / "portable").string(), "");
         WriteFile((home / "tallyhourlite.ini").string(),
-                  "[main]\nLogActive=1\nLogDetail=0\nSplashOn=0\nAutoRun=0\nFirstLaunch=1\n"
-                  "[Sharing]\nFolder="
-                      + share.string() + "\nComputerName=" + name + "\n");
+                  "[main]\nLogActive=1\nLogDetail=0\nSplashOn=0\nAutoRun=0\nFirstLaunch=1\n" + extraMain
+                      + "[Sharing]\nFolder=" + share.string() + "\nComputerName=" + name + "\n" + extraSharing);
+        if (fs::exists(home / std::string(kDataFileName))) {
+            // Started again: the time it counted stays.
+            return Launch(home, program);
+        }
         TimeModel model;
         TMyTimer& write = model.Timers.Create();
         write.Name = "Write";
@@ -188,7 +196,11 @@ protected:
         write.SetEnabled(true);
         DataFile data(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(home));
         data.Save(data.Paths().DataFile);
+        return Launch(home, program);
+    }
 
+    std::unique_ptr<ChildProcess> Launch(const fs::path& home, const std::string& program)
+    {
         ChildProcess::Options options;
         options.Environment = {"DISPLAY=" + rig->Display(),
                                "QT_QPA_PLATFORM=xcb",
@@ -283,6 +295,27 @@ TEST_F(SharingTest, TwoComputersCountOneAccountThroughTheSyncTool)
         EXPECT_TRUE(both) << csv;
         EXPECT_EQ(csv.rfind("date,timer,project,computer,active_seconds,background_seconds\r\n", 0), 0U) << csv;
     }
+
+    // alpha again, its statistics window open with "All computers" ticked:
+    // once a timer is picked, the text page names both computers' time.
+    dataDir = sync.Path() / "alpha";
+    auto again = StartComputer(dataDir, "alpha", one.Folder, "StatVisible=1\n", "AllComputers=1\n");
+    ASSERT_TRUE(LogHas("Stat.SetHomePos-<", 60s));
+    ASSERT_TRUE(XRig::WaitUntil([&] { return MainWindow().has_value(); }, 40s));
+    std::ostringstream id;
+    id << "0x" << std::hex << MainWindow()->Id;
+    const std::regex both("AllComputers: alpha \\(this computer\\): (?!0:00:00)[0-9:]+ \\([0-9]+%\\); "
+                          "beta: (?!0:00:00)[0-9:]+ \\([0-9]+%\\);");
+    bool shown = false;
+    for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
+        rig->Xdotool({"windowactivate", "--sync", id.str(), "key", "ctrl+a"});
+        shown = XRig::WaitUntil([&] { return std::regex_search(Log(), both); }, 10s);
+    }
+    EXPECT_TRUE(shown) << "the statistics window shows both computers";
+    const auto artifacts = fs::path(TALLY_E2E_ARTIFACT_DIR);
+    fs::create_directories(artifacts);
+    rig->Screenshot((artifacts / "all_computers.png").string());
+    EXPECT_EQ(Terminate(*again), 0);
 }
 
 } // namespace

@@ -219,9 +219,12 @@ TEST_F(MainWindowActions, OptionItemsReportTheirNewState)
     }
     ASSERT_NE(options, nullptr);
     const auto items = options->actions();
-    ASSERT_EQ(items.size(), 6);
+    // The six ticks, then a separator and the sharing items.
+    ASSERT_EQ(items.size(), 9);
     EXPECT_EQ(items[0]->text(), "Load at windows startup");
     EXPECT_EQ(items[5]->text(), "Show timers color");
+    EXPECT_EQ(items[7], &window->ShareItem());
+    EXPECT_EQ(items[8], &window->StopSharingItem());
     EXPECT_EQ(items[5], &window->OptionItem(MenuOption::ShowColor));
     window->OptionItem(MenuOption::ShowColor).trigger();
     window->OptionItem(MenuOption::SoundOn).trigger();

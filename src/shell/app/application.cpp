@@ -5,9 +5,9 @@
 #include "model/settings_store.h"
 #include "model/version.h"
 #include "platform/autostart.h"
-#include "platform/computer_identity.h"
 #include "platform/desktop.h"
 #include "platform/session_watcher.h"
+#include "shell/app/sharing_commands.h"
 #include "shell/app/splash_about.h"
 #include "shell/app/tick_driver.h"
 #include "shell/app/tray.h"
@@ -18,7 +18,6 @@
 #include "shell/main_window/window_commands.h"
 #include "shell/projects/projects_controller.h"
 #include "shell/statistics/stat_controller.h"
-#include "storage/shared_folder.h"
 #include "storage/storage_error.h"
 
 #include <QApplication>
@@ -150,9 +149,6 @@ void Application::FormCreate()
         m_model.Timers, m_state, *m_env.Desk, Session(), *m_inet, *m_env.SysClock, m_log);
     m_data = std::make_unique<DataFile>(
         m_model, m_log, *m_env.SysClock, *m_env.Files, DataFilePaths::InDirectory(m_env.InstallPath));
-    ConfigureSharedCopy(*m_data, *m_env.Settings, ThisComputer(), [this](const std::string& why) {
-        m_errors.Tell(QStringLiteral("Tallyhour Zide"), QString::fromStdString("Cannot write the shared copy: " + why));
-    });
 
     m_window = std::make_unique<MainWindow>(m_model, m_log, [this] { return Now(); });
     m_window->SetDesktopSight(m_env.Desk->Sight());
@@ -205,6 +201,12 @@ void Application::FormCreate()
                                                        [this] { m_commands->PlayClick(); },
                                                        *m_env.Files});
     m_ticks->StatisticsStale = [this] { m_stat->TimersStopped(); };
+    // The shared copy is armed here and again whenever the menu changes it.
+    m_sharing = std::make_unique<SharingCommands>(
+        SharingCommands::Env {*m_window, m_log, *m_env.Settings, *m_data, m_errors});
+    m_sharing->Changed = [this] { m_stat->SharingChanged(); };
+    m_stat->SharingNotice = [this](const QString& text) { m_errors.Tell(QStringLiteral("Tallyhour Zide"), text); };
+    m_sharing->Apply();
 }
 
 void Application::Init()

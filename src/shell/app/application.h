@@ -30,6 +30,7 @@ class MainWindow;
 class ProjectsController;
 class SessionWatcher;
 class SettingsStore;
+class SharingCommands;
 class StatController;
 class SystemProxy;
 class BackgroundThreads;
@@ -103,6 +104,7 @@ public:
     DataFile& Data() { return *m_data; }
     ProjectsController& Projects() { return *m_projects; }
     StatController& Stat() { return *m_stat; }
+    SharingCommands& Sharing() { return *m_sharing; }
     const IniOptions& Options() const { return m_options; }
     bool ShutDown() const { return m_shutDown.Begun(); }
 
@@ -142,6 +144,7 @@ private:
     std::unique_ptr<ProjectsController> m_projects;
     // Statistics window: after the projects window, whose hooks it sets.
     std::unique_ptr<StatController> m_stat;
+    std::unique_ptr<SharingCommands> m_sharing;
     std::unique_ptr<TrayIcon> m_tray;
     std::vector<QSocketNotifier*> m_notifiers;
     // Read by the parts: once set, no dialog's caller touches the lists.

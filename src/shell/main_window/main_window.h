@@ -43,6 +43,10 @@ public:
     bool OptionChecked(MenuOption item) const;
     // The option's menu item (tests click it).
     QAction& OptionItem(MenuOption item);
+    // The options menu's sharing items.
+    void ShowSharing(const SharingMenu& menu);
+    QAction& ShareItem() { return *m_actShare; }
+    QAction& StopSharingItem() { return *m_actStopSharing; }
     void SetStatChecked(bool on) { m_actShowHideStat->setChecked(on); }
     void SetProjectsChecked(bool on) { m_actShowHideProjects->setChecked(on); }
 
@@ -100,6 +104,8 @@ signals:
     // The window manager closed the window (Alt+F4, its close button).
     void closedByWindowManager();
     void optionToggled(tally::MenuOption item, bool checked);
+    void shareRequested();
+    void stopSharingRequested();
     void clickSound();
     void minimised();
     // The list selection changed by a click (for the statistics window).
@@ -155,6 +161,8 @@ private:
     QAction* m_actShowHideStat = nullptr;
     QAction* m_actShowHideProjects = nullptr;
     std::vector<std::pair<MenuOption, QAction*>> m_optionActions;
+    QAction* m_actShare = nullptr;
+    QAction* m_actStopSharing = nullptr;
     bool m_snapping = false;
     bool m_placed = false;
     bool m_inTaskbar = false;

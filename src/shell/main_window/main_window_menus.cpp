@@ -121,6 +121,13 @@ void MainWindow::CreateMenus()
         connect(action, &QAction::triggered, this, [this, which](bool checked) { emit optionToggled(which, checked); });
         m_optionActions.emplace_back(item, action);
     }
+    m_options->addSeparator();
+    m_actShare = m_options->addAction(QString::fromLatin1(kShareItem));
+    connect(m_actShare, &QAction::triggered, this, &MainWindow::shareRequested);
+    m_actStopSharing = m_options->addAction(QString::fromLatin1(kStopSharingItem));
+    m_actStopSharing->setEnabled(false);
+    connect(m_actStopSharing, &QAction::triggered, this, &MainWindow::stopSharingRequested);
+    m_options->setToolTipsVisible(true);
     m_pMenuMain->addSeparator();
     m_pMenuMain->addAction(actExit);
     connect(m_pMenuMain, &QMenu::aboutToShow, this, [this] {
@@ -134,6 +141,12 @@ void MainWindow::CreateMenus()
     // on the same actions and must not stay off once the menu is gone.
     connect(m_pMenuMain, &QMenu::aboutToHide, this, &MainWindow::EnableAllControls);
     connect(m_pMenuTimers, &QMenu::aboutToHide, this, &MainWindow::EnableAllControls);
+}
+
+void MainWindow::ShowSharing(const SharingMenu& menu)
+{
+    m_actStopSharing->setEnabled(menu.StopEnabled);
+    m_actShare->setToolTip(QString::fromStdString(menu.ShareTip));
 }
 
 } // namespace tally

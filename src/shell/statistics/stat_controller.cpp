@@ -9,6 +9,7 @@
 #include "shell/projects/projects_controller.h"
 #include "shell/statistics/period_dialog.h"
 #include "tracking/tracking_engine.h"
+#include "view/all_computers.h"
 #include "view/stat_window.h"
 
 #include <QFileDialog>
@@ -113,6 +114,7 @@ void StatController::ShowHide()
         Release(*m_form);
         m_form = nullptr;
         Log().WriteLine(1, "Formstat Released");
+        m_computers.reset();
         m_object = {};
         m_updates = false;
         RememberOpen(setting::StatVisible, false);
@@ -153,6 +155,19 @@ void StatController::CreateForm()
     m_maximised = false;
     m_timeUnit = ChartUnit::Hours;
     m_object = {};
+    m_computers = std::make_unique<SharedComputers>(Settings(), m_env.Files, m_env.Model);
+    m_computers->Notice = [this](const std::string& text) {
+        Log().WriteLine(0, "Sharing: " + text);
+        if (SharingNotice) {
+            SharingNotice(QString::fromStdString(text));
+        }
+    };
+    m_computers->Changed = [this] {
+        Guarded([this] {
+            RefreshStat(true);
+            RefreshStat(false);
+        });
+    };
     ConnectForm();
     m_env.Window.SetStatChecked(true);
     RememberOpen(setting::StatVisible, true);
@@ -183,6 +198,10 @@ void StatController::ConnectForm()
     connect(f, &TFormStat::commandChosen, this, [this](StatCommand command) {
         Guarded([this, command] { CommandChosen(command); });
     });
+    connect(f, &TFormStat::allComputersToggled, this, [this](bool ticked) {
+        Guarded([this, ticked] { AllComputersClicked(ticked); });
+    });
+    connect(f->LogPage().lvLog, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateDeleteItem(); });
     connect(f, &TFormStat::closeClicked, this, guarded([this] { Label14Click(); }));
     connect(f, &TFormStat::maximiseClicked, this, guarded([this] { Image1Click(); }));
     connect(f, &TFormStat::captionPressed, this, [this] {
@@ -207,6 +226,7 @@ void StatController::LoadStatIni()
     view.ShowFullDate = options.ShowFullDate;
     view.Unit = m_timeUnit;
     f->SetViewOptions(view);
+    ShowAllComputersItem();
     // Each change runs its handler, which with updates off only recomputes
     // the dates and the controls.
     f->Tabs().setCurrentIndex(static_cast<int>(StatPageFromIndex(options.StatPage)));
@@ -334,16 +354,30 @@ void StatController::RefreshStat(bool rebuild)
         return;
     }
     const TDateTime now = m_env.Now();
+    const ComputerAccount* account = m_computers ? m_computers->Account() : nullptr;
     switch (m_form->ShownPage()) {
         case StatPage::Text: {
             std::vector<TMyTimer*> selected;
             std::vector<TMyTimer*> listed;
             const StatSelection selection = Selection(selected, listed);
-            m_form->TextPage().Show(FillTextStat(object, selection, m_dates.StatDate, now, Log()));
+            if (account) {
+                const AllComputersText text = MergedTextStat(object, selection, *account, m_dates.StatDate, now);
+                m_form->TextPage().Show(text.Page);
+                m_form->TextPage().ShowComputers(text.Lines);
+                LogComputers(text.Lines);
+            } else {
+                m_form->TextPage().Show(FillTextStat(object, selection, m_dates.StatDate, now, Log()));
+                m_form->TextPage().ShowComputers({});
+            }
             break;
         }
         case StatPage::Log:
-            m_form->LogPage().Show(FillLog(object, m_dates.StatDate, now, Log()));
+            if (account) {
+                m_form->LogPage().Show(MergedLog(object, *account, m_dates.StatDate, now));
+            } else {
+                m_form->LogPage().Show(FillLog(object, m_dates.StatDate, now, Log()));
+            }
+            UpdateDeleteItem();
             break;
         case StatPage::Histogram:
             RefreshChart(rebuild);
@@ -361,6 +395,9 @@ void StatController::RefreshChart(bool rebuild)
         const ColorResolver resolve = [](std::uint32_t color) { return ToBgr(ProjectColor(color)); };
         FillChart(
             m_chart, LiveObject(), selection, m_env.Model.Timers, m_form->ViewOptions(), m_env.Now(), resolve, Log());
+        if (const ComputerAccount* account = m_computers ? m_computers->Account() : nullptr) {
+            MergeChart(m_chart, LiveObject(), *account, m_env.Now());
+        }
         page.Show(m_chart);
     } else if (UpdateChart(m_chart, m_dates, page.PlotWidth(), Log())) {
         page.ApplyBounds(m_chart);
@@ -372,6 +409,7 @@ void StatController::ClearStatPage()
     switch (m_form->ShownPage()) {
         case StatPage::Text:
             m_form->TextPage().Show(ClearTextStat());
+            m_form->TextPage().ShowComputers({});
             break;
         case StatPage::Log:
             m_form->LogPage().Show(ClearLog());
@@ -380,6 +418,53 @@ void StatController::ClearStatPage()
             tally::ClearChartPage(m_chart, Log());
             m_form->ChartPage().Show(m_chart);
             break;
+    }
+}
+
+void StatController::SharingChanged()
+{
+    if (!m_form || ShuttingDown()) {
+        return;
+    }
+    m_computers->SettingsChanged();
+    ShowAllComputersItem();
+    RefreshStat(true);
+    RefreshStat(false);
+}
+
+void StatController::ShowAllComputersItem()
+{
+    const SharingSettings sharing = m_computers->Sharing();
+    m_form->SetAllComputers(AllComputersOffered(sharing), sharing.AllComputers);
+}
+
+void StatController::AllComputersClicked(bool ticked)
+{
+    Log().WriteLine(0, std::string("AllComputers ") + (ticked ? "on" : "off"));
+    Remember("AllComputers", [this, ticked] { WriteAllComputers(Settings(), ticked); });
+    RefreshStat(true);
+    RefreshStat(false);
+}
+
+void StatController::LogComputers(const std::vector<std::string>& lines)
+{
+    std::string text = "AllComputers:";
+    for (const std::string& line : lines) {
+        text += " " + line + ";";
+    }
+    // Once per change: the page is refilled every second while a timer runs.
+    if (text != m_loggedComputers) {
+        m_loggedComputers = text;
+        Log().WriteLine(0, text);
+    }
+}
+
+void StatController::UpdateDeleteItem()
+{
+    // Another computer's periods are read only here: its file is never
+    // written by this program.
+    if (m_form) {
+        m_form->Command(StatCommand::DeleteLogItems).setEnabled(DeleteAllowed(m_form->LogPage().SelectedReadOnly()));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/time_model.h"
 #include "shell/common/side_window.h"
+#include "shell/statistics/shared_computers.h"
 #include "shell/statistics/stat_window.h"
 #include "stats/histogram.h"
 #include "stats/stat_dates.h"
@@ -78,6 +79,13 @@ public:
     void pSetPeriodClick();
     void pPrintClick();
     const HistogramChart& Chart() const { return m_chart; }
+    // The shared folder or its setting changed.
+    void SharingChanged();
+    // Null while the window is closed.
+    SharedComputers* Computers() const { return m_computers.get(); }
+
+    // Tells the user of a damaged shared file or an unreachable folder.
+    std::function<void(const QString& text)> SharingNotice;
 
     // Called with the set-time dialog before it opens (tests drive it).
     std::function<void(TFormSetTime&)> DialogOpening;
@@ -111,6 +119,10 @@ private:
     void RefreshChart(bool rebuild);
     void FillCaptInfo();
     StatObject LiveObject() const;
+    void AllComputersClicked(bool ticked);
+    void ShowAllComputersItem();
+    void UpdateDeleteItem();
+    void LogComputers(const std::vector<std::string>& lines);
     StatSelection Selection(std::vector<TMyTimer*>& selected, std::vector<TMyTimer*>& listed) const;
 
     StatEnv m_env;
@@ -123,6 +135,9 @@ private:
     HistogramChart m_chart;
     // Kept between prints, so the printer chosen last is offered again.
     std::unique_ptr<QPrinter> m_printer;
+    // The other computers, while the window is open.
+    std::unique_ptr<SharedComputers> m_computers;
+    std::string m_loggedComputers;
 };
 
 } // namespace tally

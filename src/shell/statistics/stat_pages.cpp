@@ -12,6 +12,7 @@ namespace tally {
 namespace {
 
 constexpr int kLogColumnWidth = 88;
+constexpr int kReadOnlyRole = Qt::UserRole + 1;
 
 } // namespace
 
@@ -56,6 +57,11 @@ TextStatPage::TextStatPage(QWidget* parent)
     line("Active work time:", lbtotalAct);
     line("Background work time:", lbtotalBack);
     line("Summary:", lbtotalSumm);
+    lbComputers = Label(QString(), this, Qt::white);
+    lbComputers->setObjectName(QStringLiteral("lbComputers"));
+    lbComputers->setWordWrap(true);
+    lbComputers->hide();
+    grid->addWidget(lbComputers, row++, 0, 1, 2);
     grid->setRowStretch(row++, 1);
     auto* created = new QHBoxLayout;
     created->addStretch();
@@ -77,6 +83,16 @@ void TextStatPage::Show(const TextStat& page)
     if (page.Creation) {
         lbCreation->setText(QString::fromStdString(*page.Creation));
     }
+}
+
+void TextStatPage::ShowComputers(const std::vector<std::string>& lines)
+{
+    QStringList text;
+    for (const std::string& line : lines) {
+        text << QString::fromStdString(line);
+    }
+    lbComputers->setText(text.join(QLatin1Char('\n')));
+    lbComputers->setVisible(!lines.empty());
 }
 
 LogStatPage::LogStatPage(QWidget* parent)
@@ -132,6 +148,7 @@ void LogStatPage::Show(const tally::LogPage& page)
     lbLog->setText(QString::fromStdString(page.Title));
     lvLog->setUpdatesEnabled(false);
     lvLog->clear();
+    lvLog->setColumnCount(3);
     for (const LogRow& row : page.Rows) {
         auto* item = new QTreeWidgetItem(lvLog);
         item->setText(0, QString::fromStdString(row.StartText));
@@ -140,6 +157,42 @@ void LogStatPage::Show(const tally::LogPage& page)
         item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(row.Period)));
     }
     lvLog->setUpdatesEnabled(true);
+}
+
+void LogStatPage::Show(const ComputerLogPage& page)
+{
+    lbLog->setText(QString::fromStdString(page.Title));
+    lvLog->setUpdatesEnabled(false);
+    lvLog->clear();
+    lvLog->setColumnCount(4);
+    const QColor grey(160, 160, 160);
+    for (const ComputerLogRow& row : page.Rows) {
+        auto* item = new QTreeWidgetItem(lvLog);
+        item->setText(0, QString::fromStdString(row.Row.StartText));
+        item->setText(1, QString::fromStdString(row.Row.StopText));
+        item->setText(2, QString::fromStdString(row.Row.DurationText));
+        item->setText(3, QString::fromStdString(row.Computer));
+        item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(row.Row.Period)));
+        item->setData(0, kReadOnlyRole, row.ReadOnly);
+        if (row.ReadOnly) {
+            for (int column = 0; column < 4; ++column) {
+                item->setForeground(column, grey);
+            }
+        }
+    }
+    lvLog->setUpdatesEnabled(true);
+}
+
+std::vector<bool> LogStatPage::SelectedReadOnly() const
+{
+    std::vector<bool> readOnly;
+    for (int i = 0; i < lvLog->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = lvLog->topLevelItem(i);
+        if (item->isSelected()) {
+            readOnly.push_back(item->data(0, kReadOnlyRole).toBool());
+        }
+    }
+    return readOnly;
 }
 
 std::vector<const TWorkPeriod*> LogStatPage::SelectedPeriods() const

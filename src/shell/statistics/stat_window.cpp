@@ -3,6 +3,7 @@
 #include "shell/common/qt_colors.h"
 #include "shell/common/skin_images.h"
 #include "shell/statistics/stat_look.h"
+#include "view/all_computers.h"
 #include "view/stat_window.h"
 
 #include <QActionGroup>
@@ -203,6 +204,11 @@ void TFormStat::BuildMenu()
     m_units[1] = unit("Show time in minutes");
     m_units[2] = unit("Show time in hours");
     m_units[2]->setChecked(true);
+    m_allComputers = m_PopupMenu1->addAction(QString::fromLatin1(kAllComputersItem));
+    m_allComputers->setObjectName(QStringLiteral("allComputers"));
+    m_allComputers->setCheckable(true);
+    m_allComputers->setVisible(false);
+    connect(m_allComputers, &QAction::triggered, this, &TFormStat::allComputersToggled);
     m_PopupMenu1->addSeparator();
     m_PopupMenu1->addAction(m_actAddLogItem);
     m_PopupMenu1->addAction(m_actDelLogItem);
@@ -341,6 +347,12 @@ void TFormStat::ApplyControls(const StatControls& c)
     m_actGotoToday->setEnabled(c.GotoToday);
     m_pPrint->setEnabled(c.HistogramOnly);
     m_pSetPeriod->setVisible(c.HistogramOnly);
+}
+
+void TFormStat::SetAllComputers(bool offered, bool ticked)
+{
+    m_allComputers->setVisible(offered);
+    m_allComputers->setChecked(ticked);
 }
 
 void TFormStat::showEvent(QShowEvent* event)

@@ -5,6 +5,7 @@
 #include "stats/stat_dates.h"
 #include "stats/stat_log.h"
 #include "stats/text_stat.h"
+#include "view/all_computers.h"
 #include "view/stat_window.h"
 
 #include <QAction>
@@ -17,6 +18,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include <string>
 #include <vector>
 
 namespace tally {
@@ -29,6 +31,8 @@ class TextStatPage : public QWidget
 public:
     explicit TextStatPage(QWidget* parent = nullptr);
     void Show(const TextStat& page);
+    // The computers' lines under the figures; none hides them.
+    void ShowComputers(const std::vector<std::string>& lines);
 
     QLabel* lbOnDate;
     QLabel* lbtodayact;
@@ -38,6 +42,7 @@ public:
     QLabel* lbtotalBack;
     QLabel* lbtotalSumm;
     QLabel* lbCreation;
+    QLabel* lbComputers;
 };
 
 // The time-log page: one day's closed active periods of one timer.
@@ -49,7 +54,11 @@ public:
     explicit LogStatPage(QWidget* parent = nullptr);
     // Rebuilds the list in one batch; the rows keep their records.
     void Show(const LogPage& page);
+    // Every computer's rows, with a column naming the computer.
+    void Show(const ComputerLogPage& page);
     std::vector<const TWorkPeriod*> SelectedPeriods() const;
+    // Per selected row: whether it is another computer's.
+    std::vector<bool> SelectedReadOnly() const;
 
     QLabel* lbLog;
     QTreeWidget* lvLog;
@@ -98,6 +107,9 @@ public:
     QAction& Command(StatCommand command);
     QAction& Tick(ViewTick tick);
     QAction& UnitItem(ChartUnit unit);
+    // "All computers": shown only while a folder is shared.
+    QAction& AllComputersItem() { return *m_allComputers; }
+    void SetAllComputers(bool offered, bool ticked);
 
 signals:
     void shown();
@@ -112,6 +124,7 @@ signals:
     void commandChosen(tally::StatCommand command);
     void viewTickToggled(tally::ViewTick tick, bool ticked);
     void unitChosen(tally::ChartUnit unit);
+    void allComputersToggled(bool ticked);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -152,6 +165,7 @@ private:
     QAction* m_pClose;
     QAction* m_ticks[4];
     QAction* m_units[3];
+    QAction* m_allComputers;
 };
 
 } // namespace tally
