@@ -132,12 +132,13 @@ TEST_P(KwinFeedTest, TakesTheScriptsListsFromKwinAlone)
     EXPECT_EQ(Windows(), (std::vector<Seen> {editor, dialog, shell}));
     ASSERT_EQ(Push(*m_kwin, pushes[2]), "");
     shell.Focused = true;
-    EXPECT_EQ(Windows(), (std::vector<Seen> {{editor.Title, editor.AppId, 100, false, false}, dialog, shell}));
-    EXPECT_EQ(m_feed->Windows()[0].Handle, editorHandle) << "a window keeps its handle";
+    EXPECT_EQ(Windows(), (std::vector<Seen> {shell, {editor.Title, editor.AppId, 100, false, false}, dialog}))
+        << "the focused window comes first";
+    EXPECT_EQ(m_feed->Windows()[1].Handle, editorHandle) << "a window keeps its handle";
     ASSERT_EQ(Push(*m_kwin, pushes[3]), "");
     ASSERT_EQ(m_feed->Windows().size(), 3u);
-    EXPECT_EQ(m_feed->Windows()[2].Title, "Shell two");
-    const WindowHandle shellHandle = m_feed->Windows()[2].Handle;
+    EXPECT_EQ(m_feed->Windows()[0].Title, "Shell two");
+    const WindowHandle shellHandle = m_feed->Windows()[0].Handle;
     ASSERT_EQ(Push(*m_kwin, pushes[4]), "");
     EXPECT_EQ(Windows(), (std::vector<Seen> {{editor.Title, editor.AppId, 100, false, false}, dialog}))
         << "the closing window is gone, and with it the focus";
@@ -151,7 +152,7 @@ TEST_P(KwinFeedTest, TakesTheScriptsListsFromKwinAlone)
     EXPECT_EQ(m_changes, 5);
     // A window that comes back after closing is a new one.
     ASSERT_EQ(Push(*m_kwin, pushes[3]), "");
-    EXPECT_NE(m_feed->Windows()[2].Handle, shellHandle);
+    EXPECT_NE(m_feed->Windows()[0].Handle, shellHandle);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothScriptingApis, KwinFeedTest, ::testing::Values(5, 6));

@@ -1,5 +1,6 @@
 // A plain Wayland window for the desktop tests: --title and --app-id set
-// its caption and app id; a line "title TEXT" on standard input renames it.
+// its caption and app id; it prints "shown" once it is on screen, and a line
+// "title TEXT" on standard input renames it.
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRasterWindow>
@@ -14,7 +15,19 @@ namespace {
 class PlainWindow final : public QRasterWindow
 {
 protected:
+    void exposeEvent(QExposeEvent* event) override
+    {
+        if (isExposed() && !m_told) {
+            m_told = true;
+            std::printf("shown\n");
+            std::fflush(stdout);
+        }
+        QRasterWindow::exposeEvent(event);
+    }
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), Qt::darkCyan); }
+
+private:
+    bool m_told = false;
 };
 
 QString Argument(int argc, char** argv, const char* name, const char* fallback)

@@ -95,6 +95,12 @@ bool KwinWindowFeed::Take(const std::string& json)
     } catch (const nlohmann::json::exception&) {
         return false;
     }
+    // Top first, as the other desktops list them: a program's first window
+    // found is then its focused one.
+    const auto focused = std::find_if(windows.begin(), windows.end(), [](const SeenWindow& w) { return w.Focused; });
+    if (focused != windows.end()) {
+        std::rotate(windows.begin(), focused, focused + 1);
+    }
     for (const auto& [id, handle] : handles) {
         m_lastHandle = std::max(m_lastHandle, handle);
     }

@@ -18,8 +18,9 @@ inline constexpr const char* kKwinFeedInterface = "org.tallyhour.Zide.WindowFeed
 // The bus object our KWin script pushes the window list to: Push(s) with the
 // list as JSON. Only calls from `allowedSender` (KWin's unique name) are
 // taken, so nobody else on the bus can feed the program false titles; the
-// object offers nothing to read. Each push taken replaces the list and
-// counts as a change, from Dispatch, which reads the bus.
+// object offers nothing to read. Each push taken replaces the list (the
+// focused window first) and counts as a change, from Dispatch, which reads
+// the bus.
 class KwinWindowFeed final : public WindowSource
 {
 public:
