@@ -26,8 +26,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kSecondsPerDay = 86400.0; // stored times are in days
 
-// The real program inside a virtual KWin with a session bus of its own and a
-// private system bus with a mock logind, all run as an unprivileged user.
+// The real program inside a virtual KWin with buses of its own (a private
+// system bus with a mock logind), all run as an unprivileged user.
 // KWin runs from a copy: the installed binary carries a file capability
 // that an unprivileged start is refused for.
 class KwinProgramTest : public ::testing::Test
@@ -41,23 +41,19 @@ protected:
         }
         std::filesystem::create_directories(Runtime());
         std::filesystem::copy_file("/usr/bin/kwin_wayland", dir.File("kwin_wayland"));
-        WriteFile(dir.File("session.sh"),
-                  "#!/bin/sh\necho $$ >" + dir.File("session.pid") + "\nprintf %s \"$DBUS_SESSION_BUS_ADDRESS\" >"
-                      + dir.File("bus.tmp") + "\nmv " + dir.File("bus.tmp") + " " + dir.File("bus")
-                      + "\nexec sleep 600\n");
-        std::filesystem::permissions(dir.File("session.sh"), std::filesystem::perms::owner_all);
+        sessionBus = "unix:path=" + dir.File("session");
         Own();
         ChildProcess::Options quiet;
         quiet.Quiet = true;
         quiet.Environment = Environment({});
-        systemBus = std::make_unique<ChildProcess>(
-            AsUser({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + dir.File("system")}), quiet);
-        ASSERT_TRUE(XRig::WaitUntil([&] { return std::filesystem::exists(dir.File("system")); }, 10s));
+        for (const char* bus : {"system", "session"}) {
+            buses.push_back(std::make_unique<ChildProcess>(
+                AsUser({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + dir.File(bus)}), quiet));
+            ASSERT_TRUE(XRig::WaitUntil([&] { return std::filesystem::exists(dir.File(bus)); }, 10s));
+        }
         logind = std::make_unique<ChildProcess>(AsUser({"/usr/bin/python3", "-m", "dbusmock", "--template", "logind"}),
                                                 quiet);
-        compositor = std::make_unique<ChildProcess>(AsUser({"dbus-run-session",
-                                                            "--",
-                                                            dir.File("kwin_wayland"),
+        compositor = std::make_unique<ChildProcess>(AsUser({dir.File("kwin_wayland"),
                                                             "--virtual",
                                                             "--width",
                                                             "1280",
@@ -67,27 +63,23 @@ protected:
                                                             kSocket,
                                                             "--no-lockscreen",
                                                             "--no-global-shortcuts",
-                                                            "--no-kactivities",
-                                                            "--exit-with-session",
-                                                            dir.File("session.sh")}),
+                                                            "--no-kactivities"}),
                                                     quiet);
-        if (!XRig::WaitUntil([&] { return std::filesystem::exists(dir.File("bus")); }, 30s)) {
+        // Up once its scripting answers on the bus.
+        if (!XRig::WaitUntil([&] { return Kwin("isScriptLoaded", "s", {"none"}).starts_with("b "); }, 30s)) {
             GTEST_SKIP() << "the virtual KWin did not start here";
         }
-        sessionBus = ReadFile(dir.File("bus"));
     }
 
     void TearDown() override
     {
-        for (auto* child :
-             {program.get(), editor.get(), shell.get(), compositor.get(), logind.get(), systemBus.get()}) {
+        for (auto* child : {program.get(), editor.get(), shell.get(), compositor.get(), logind.get()}) {
             if (child != nullptr) {
                 child->Stop();
             }
         }
-        // The session script (now a sleep) keeps KWin; both end with it.
-        if (std::filesystem::exists(dir.File("session.pid"))) {
-            ::kill(std::stoi(ReadFile(dir.File("session.pid"))), SIGTERM);
+        for (auto& bus : buses) {
+            bus->Stop();
         }
     }
 
@@ -232,7 +224,7 @@ protected:
 
     TempDir dir;
     std::string sessionBus;
-    std::unique_ptr<ChildProcess> systemBus;
+    std::vector<std::unique_ptr<ChildProcess>> buses; // the system bus and the session bus
     std::unique_ptr<ChildProcess> logind;
     std::unique_ptr<ChildProcess> compositor;
     std::unique_ptr<ChildProcess> program;
