@@ -4,6 +4,7 @@
 #include "platform/system/data_dir.h"
 #include "platform/wayland/kwin_window_feed.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <stdexcept>
 
@@ -139,7 +140,8 @@ OpenKwinWindowSource(const std::string& scriptFile, const std::string& busAddres
     const int r = sd_bus_request_name(bus, kKwinFeedService, 0);
     if (r < 0) {
         BusError none;
-        opening.Problem = "cannot take the bus name " + std::string(kKwinFeedService) + ": " + none.Text(r);
+        opening.Problem = "cannot take the bus name " + std::string(kKwinFeedService) + ": "
+                          + (r == -EEXIST ? std::string("another copy of the program holds it") : none.Text(r));
         return opening;
     }
     try {
