@@ -83,6 +83,7 @@ dpkg -x "$deb" "$pkg"
 expected=(
     "usr/bin/$name" usr/bin/tallyhour-data usr/bin/tallyhour-windows
     "usr/share/applications/$name.desktop"
+    "usr/share/$name/kwin/kwin-window-feed.js"
 )
 sizes=(16 22 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do

@@ -1,6 +1,7 @@
 // tallyhour-windows: shows what the tracker sees of the Wayland or X11 desktop.
 
 #include "model/version.h"
+#include "platform/wayland/kwin_script_source.h"
 #include "platform/wayland/wayland_desktop.h"
 #include "platform/x11/x11_desktop.h"
 #include "window_listing.h"
@@ -85,10 +86,12 @@ int main(int argc, char** argv)
         bool captionKnown = false;
         const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
         if (display.empty() && waylandDisplay != nullptr && *waylandDisplay != '\0') {
-            auto wayland = std::make_unique<tally::WaylandDesktop>(watcher.get(),
-                                                                   tally::WaylandDesktopOptions::FromEnvironment());
+            tally::WaylandDesktopOptions waylandOptions = tally::WaylandDesktopOptions::FromEnvironment();
+            const std::string kwinNote = tally::AttachKwinSource(waylandOptions);
+            auto wayland = std::make_unique<tally::WaylandDesktop>(watcher.get(), std::move(waylandOptions));
             std::cout << "Wayland display: " << waylandDisplay << "\n"
-                      << "Window source: " << wayland->WindowSourceName() << "\n"
+                      << (kwinNote.empty() ? "" : kwinNote + "\n") << "Window source: " << wayland->WindowSourceName()
+                      << "\n"
                       << "Idle source: " << tally::SourceName(wayland->Sources().Idle) << "\n";
             for (const auto& info : wayland->Census(true)) {
                 if (info.Focused) {

@@ -1,5 +1,6 @@
 #include "platform/wayland/session_wayland.h"
 
+#include "platform/wayland/kwin_script_source.h"
 #include "platform/wayland/wayland_desktop.h"
 
 #include <exception>
@@ -16,10 +17,14 @@ OpenWaylandSessionDesktop(SessionWatcher* watcher, const SessionEnvironment& env
         WaylandDesktopOptions options = WaylandDesktopOptions::FromEnvironment();
         options.DisplayName = env.WaylandDisplay;
         options.Cursor = std::move(cursor);
+        const std::string kwinNote = AttachKwinSource(options);
         auto desk = std::make_unique<WaylandDesktop>(watcher, std::move(options));
         const SourceChoice choice = desk->Sources();
         std::string note = "Wayland display " + env.WaylandDisplay + ", windows from " + desk->WindowSourceName()
                            + ", idle time from " + SourceName(choice.Idle) + "; " + DescribeSight(desk->Sight());
+        if (!kwinNote.empty()) {
+            note += "; " + kwinNote;
+        }
         return {std::move(desk), std::move(note)};
     } catch (const std::exception& e) {
         return {nullptr, e.what()};
