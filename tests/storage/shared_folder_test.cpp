@@ -24,9 +24,11 @@ TEST_F(SharedFolderTest, SettingsNameThisComputersOwnFile)
     const ComputerIdentity system {"Lap top/2", "0A1B2C3D4E5F67890123456789abcdef"};
     EXPECT_EQ(SharedCopyPath(ReadSharingSettings(settings), system), "") << "not shared until a folder is set";
     WriteSharedFolder(settings, dir.File("share"));
-    EXPECT_EQ(SharedCopyPath(ReadSharingSettings(settings), system), dir.File("share/Lap_top_2-0a1b2c3d.dat"));
+    EXPECT_EQ(fs::path(SharedCopyPath(ReadSharingSettings(settings), system)),
+              fs::path(dir.File("share/Lap_top_2-0a1b2c3d.dat")));
     settings.WriteString(kSharingSection, "ComputerName", ".desk");
-    EXPECT_EQ(SharedCopyPath(ReadSharingSettings(settings), system), dir.File("share/_desk-0a1b2c3d.dat"));
+    EXPECT_EQ(fs::path(SharedCopyPath(ReadSharingSettings(settings), system)),
+              fs::path(dir.File("share/_desk-0a1b2c3d.dat")));
     EXPECT_EQ(ComputerOfFile("_desk-0a1b2c3d.dat"), "_desk");
     WriteSharedFolder(settings, "");
     EXPECT_EQ(SharedCopyPath(ReadSharingSettings(settings), system), "") << "sharing stopped";
