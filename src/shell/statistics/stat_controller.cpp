@@ -421,113 +421,12 @@ void StatController::ClearStatPage()
     }
 }
 
-void StatController::SharingChanged()
-{
-    if (!m_form || ShuttingDown()) {
-        return;
-    }
-    m_computers->SettingsChanged();
-    ShowAllComputersItem();
-    RefreshStat(true);
-    RefreshStat(false);
-}
-
-void StatController::ShowAllComputersItem()
-{
-    const SharingSettings sharing = m_computers->Sharing();
-    m_form->SetAllComputers(AllComputersOffered(sharing), sharing.AllComputers);
-}
-
-void StatController::AllComputersClicked(bool ticked)
-{
-    Log().WriteLine(0, std::string("AllComputers ") + (ticked ? "on" : "off"));
-    Remember("AllComputers", [this, ticked] { WriteAllComputers(Settings(), ticked); });
-    RefreshStat(true);
-    RefreshStat(false);
-}
-
-void StatController::LogComputers(const std::vector<std::string>& lines)
-{
-    std::string text = "AllComputers:";
-    for (const std::string& line : lines) {
-        text += " " + line + ";";
-    }
-    // Once per change: the page is refilled every second while a timer runs.
-    if (text != m_loggedComputers) {
-        m_loggedComputers = text;
-        Log().WriteLine(0, text);
-    }
-}
-
-void StatController::UpdateDeleteItem()
-{
-    // Another computer's periods are read only here: its file is never
-    // written by this program.
-    if (m_form) {
-        m_form->Command(StatCommand::DeleteLogItems).setEnabled(DeleteAllowed(m_form->LogPage().SelectedReadOnly()));
-    }
-}
-
 void StatController::FillCaptInfo()
 {
     if (m_form) {
         const std::size_t selected = m_env.Window.List().SelectedTimers().size();
         m_form->SetCaption(tally::FillCaptInfo(LiveObject(), selected, Log()));
     }
-}
-
-void StatController::SetHomePos()
-{
-    if (!m_form) {
-        return;
-    }
-    Log().WriteLine(1, "Stat.SetHomePos->");
-    const QRect main = m_env.Window.frameGeometry();
-    // On the main window's right, or its left (past the projects window)
-    // where the right has no room; the projects window then docks past this.
-    const TFormProj* projects = m_env.Projects.Form();
-    const auto occupied
-        = projects && projects->isVisible() ? std::optional(ToGeometry(projects->frameGeometry())) : std::nullopt;
-    const WindowGeometry home = DockBeside(ToGeometry(main),
-                                           kStatWidth,
-                                           kStatHeight,
-                                           kStatHomeOffsetY,
-                                           DockSide::Right,
-                                           WorkAreaOf(m_env.Window),
-                                           occupied);
-    m_form->setGeometry(home.X, home.Y, home.Width, home.Height);
-    m_env.Projects.SetHomePos();
-    m_maximised = false;
-    m_form->SetMaximisedPicture(false);
-    Log().WriteLine(0, "Stat.SetHomePos-<");
-}
-
-void StatController::Image1Click()
-{
-    if (!m_form) {
-        return;
-    }
-    if (m_maximised) {
-        SetHomePos();
-        return;
-    }
-    QScreen* screen = m_form->screen() ? m_form->screen() : QGuiApplication::primaryScreen();
-    if (!screen) {
-        return;
-    }
-    const QRect area = screen->availableGeometry();
-    const StatMaximised to = MaximiseStat(area.width(), area.height());
-    // The main window's move docks the side windows first.
-    m_env.Window.move(m_env.Window.x(), area.y() + to.MainTop);
-    Log().WriteLine(0, "formTop");
-    m_env.Window.SnapSuspended = true;
-    m_form->setMaximumHeight(to.MaxHeight);
-    Log().WriteLine(0, "MaxHeight");
-    m_form->setGeometry(area.x() + to.Stat.X, area.y() + to.Stat.Y, to.Stat.Width, to.Stat.Height);
-    Log().WriteLine(0, "WH");
-    m_maximised = true;
-    m_form->SetMaximisedPicture(true);
-    m_env.Projects.SetHomePos();
 }
 
 void StatController::Label14Click()
