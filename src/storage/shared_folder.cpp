@@ -82,7 +82,7 @@ std::string SharedFileName(const ComputerIdentity& computer)
         }
     }
     if (id.empty()) {
-        id = "0";
+        id.push_back('0');
     }
     return name + "-" + id + std::string(kExtension);
 }

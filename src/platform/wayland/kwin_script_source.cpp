@@ -67,7 +67,10 @@ public:
         }
         // Plasma 6 keeps its scripts under /Scripting, Plasma 5 at the root.
         const std::string six = "/Scripting/Script" + std::to_string(id);
-        const std::string five = "/" + std::to_string(id);
+        // Built by appending: GCC 12 at -O3 misreads a short literal joined
+        // in front of a string as an overlapping copy.
+        std::string five = "/";
+        five += std::to_string(id);
         std::string problem;
         for (const std::string& path : {six, five}) {
             BusError runError;
