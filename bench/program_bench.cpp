@@ -80,6 +80,12 @@ struct Folder
         fs::create_directories(Path / "run");
         fs::permissions(Path / "run", fs::perms::owner_all);
         fs::copy_file(g_program, Path / "tallyhour-zide");
+        // The parts it loads when they are first needed, from beside itself.
+        for (const auto& entry : fs::directory_iterator(fs::path(g_program).parent_path())) {
+            if (entry.path().filename().string().starts_with("tallyhour-zide-") && entry.path().extension() == ".so") {
+                fs::copy_file(entry.path(), Path / entry.path().filename());
+            }
+        }
         fs::copy_file(TALLY_REFERENCE_PROGRAM, Path / "bare-tray");
         // The program keeps its data beside it, as a portable copy does.
         std::ofstream(Path / "portable");
@@ -166,10 +172,14 @@ std::vector<std::string> Environment(const Folder& folder, const XRig& rig)
             "TALLYHOUR_PROBE_URL=http://127.0.0.1:9/"};
 }
 
-std::unique_ptr<ChildProcess> Start(const Folder& folder, const XRig& rig, const char* file = "tallyhour-zide")
+std::unique_ptr<ChildProcess>
+Start(const Folder& folder, const XRig& rig, const char* file = "tallyhour-zide", const std::string& marks = "")
 {
     ChildProcess::Options options;
     options.Environment = Environment(folder, rig);
+    if (!marks.empty()) {
+        options.Environment.push_back("TALLYHOUR_STARTUP_MARKS=" + marks);
+    }
     options.Quiet = true;
     return std::make_unique<ChildProcess>(std::vector<std::string> {(folder.Path / file).string()}, options);
 }
@@ -357,9 +367,15 @@ private:
     std::map<std::string, ThreadSample> m_threads; // by thread id
 };
 
+// The program's start-up phases in the order it passes them, each with the
+// milliseconds it took in every run (from the previous mark, the first from
+// the start, the last until the tray icon docked).
+using PhaseTimes = std::vector<std::pair<std::string, std::vector<double>>>;
+
 struct StartupFigures
 {
     std::vector<double> Ms;
+    PhaseTimes Phases;
     std::vector<double> ReferenceMs;
     std::string Rss;
     std::string Hwm;
@@ -368,18 +384,44 @@ struct StartupFigures
 
 // Milliseconds from the start until the tray icon is docked; the program's
 // resident memory two seconds later when asked.
-double StartOnce(const Folder& folder, const char* file, const char* title, std::string* rss, std::string* hwm)
+double StartOnce(const Folder& folder,
+                 const char* file,
+                 const char* title,
+                 std::string* rss,
+                 std::string* hwm,
+                 PhaseTimes* phases = nullptr)
 {
     tally::test::RigOptions options;
     options.Tray = true;
     XRig rig(options);
     TrayWatch watch(rig.Display(), title);
+    const fs::path marks = folder.Path / "startup-marks";
+    fs::remove(marks);
     const auto started = SteadyClock::now();
-    auto program = Start(folder, rig, file);
+    auto program = Start(folder, rig, file, phases != nullptr ? marks.string() : std::string());
     if (!watch.WaitDocked(60s)) {
         throw std::runtime_error(std::string("the tray icon of ") + file + " did not dock within 60 s");
     }
-    const double ms = std::chrono::duration<double, std::milli>(SteadyClock::now() - started).count();
+    const auto docked = SteadyClock::now();
+    const double ms = std::chrono::duration<double, std::milli>(docked - started).count();
+    if (phases != nullptr) {
+        std::ifstream in(marks);
+        std::string name;
+        long long ns = 0;
+        auto previous = started;
+        std::size_t index = 0;
+        const auto add = [&](const std::string& phase, SteadyClock::time_point at) {
+            if (phases->size() <= index) {
+                phases->emplace_back(phase, std::vector<double> {});
+            }
+            (*phases)[index++].second.push_back(std::chrono::duration<double, std::milli>(at - previous).count());
+            previous = at;
+        };
+        while (in >> name >> ns) {
+            add(name, SteadyClock::time_point(std::chrono::nanoseconds(ns)));
+        }
+        add("docked", docked);
+    }
     if (rss != nullptr) {
         std::this_thread::sleep_for(2s);
         *rss = StatusField(program->Pid(), "VmRSS");
@@ -400,7 +442,12 @@ StartupFigures MeasureStartup(std::size_t periods, int runs)
     // The first round warms the page cache and is not counted.
     for (int run = 0; run <= runs; ++run) {
         const bool last = run == runs;
-        const double ms = StartOnce(folder, "tallyhour-zide", kTitle, last ? &figures.Rss : nullptr, &figures.Hwm);
+        const double ms = StartOnce(folder,
+                                    "tallyhour-zide",
+                                    kTitle,
+                                    last ? &figures.Rss : nullptr,
+                                    &figures.Hwm,
+                                    run > 0 ? &figures.Phases : nullptr);
         const double referenceMs
             = StartOnce(folder, "bare-tray", kReferenceTitle, last ? &figures.ReferenceRss : nullptr, nullptr);
         if (run > 0) {
@@ -431,6 +478,15 @@ void PrintStartup(const char* what, const StartupFigures& figures)
                 figures.Hwm.c_str(),
                 Median(figures.ReferenceMs),
                 figures.ReferenceRss.c_str());
+    // Where the time goes: main = the loader and static set-up, toolkit =
+    // Qt and its display connection, desktop = the window and idle sources,
+    // windows = the model and the windows, data = settings and the data file,
+    // tray = options and the tray icon, docked = until the host shows it.
+    std::printf("  phases (median ms):");
+    for (const auto& [phase, times] : figures.Phases) {
+        std::printf(" %s %.1f", phase.c_str(), Median(times));
+    }
+    std::printf("\n");
 }
 
 // switchEvery > 0: during the measurement another of the programs' windows

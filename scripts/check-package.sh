@@ -75,6 +75,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(field Depends)
 [ -n "$depends" ] || fail "Depends is empty (dpkg-shlibdeps did not run)"
 grep -q 'libqt6widgets6' <<<"$depends" || fail "Depends does not name Qt: $depends"
+# Read from the parts the program loads when first needed, and named by hand
+# for the library the internet probe opens at its first request.
+for library in libqt6charts6 libqt6multimedia6 libcurl4; do
+    grep -q "$library" <<<"$depends" || fail "Depends does not name $library: $depends"
+done
 
 # Its files: exactly these, so that a stray install rule (a test, a
 # benchmark, a fuzz target) shows.
@@ -84,6 +89,8 @@ expected=(
     "usr/bin/$name" usr/bin/tallyhour-data usr/bin/tallyhour-windows
     "usr/share/applications/$name.desktop"
     "usr/share/$name/kwin/kwin-window-feed.js"
+    "usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/$name/$name-statistics.so"
+    "usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/$name/$name-sound.so"
 )
 sizes=(16 22 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do
@@ -120,8 +127,9 @@ home="$work/home"
 data="$work/data"
 mkdir -p "$home" "$data/$name" "$work/config" "$work/bin"
 mkdir -m 700 "$work/run"
-# The run log on, so that it is written too; the first launch opens the window.
-printf '[main]\nLogActive=1\nLogDetail=0\nSoundOn=0\nSplashOn=0\n' >"$data/$name/tallyhourlite.ini"
+# The run log on, so that it is written too; the first launch opens the
+# window, and the statistics window as if left open, from its part.
+printf '[main]\nLogActive=1\nLogDetail=0\nSoundOn=0\nSplashOn=0\nStatVisible=1\n' >"$data/$name/tallyhourlite.ini"
 # "Help" opens the manual through xdg-open: this one only notes the address.
 # shellcheck disable=SC2016
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$work/opened" >"$work/bin/xdg-open"
@@ -158,6 +166,9 @@ if wait_for sh -c "xwininfo -root -tree | grep '\"Tallyhour Zide\"' | grep -q '4
 else
     fail "the unpacked program showed no window"
 fi
+
+wait_for sh -c "xwininfo -root -tree | grep -q '\"Statistic\"'" \
+    || fail "the statistics window did not open: $(grep -a 'Statistics' "$data/$name/log.txt" 2>&1)"
 
 autostart="$work/config/autostart/$name.desktop"
 if wait_for test -f "$autostart"; then

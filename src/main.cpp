@@ -13,6 +13,7 @@
 #include "shell/app/application.h"
 #include "shell/app/command_line.h"
 #include "shell/app/qt_platform.h"
+#include "shell/app/startup_marks.h"
 #include "storage/settings_file.h"
 
 #include <QApplication>
@@ -71,6 +72,7 @@ private:
 
 int main(int argc, char** argv)
 {
+    tally::MarkStartup("main");
     if (const auto status = tally::AnswerCommandLine(argc, argv)) {
         return *status;
     }
@@ -109,6 +111,7 @@ int main(int argc, char** argv)
         return 1;
     }
     QApplication app(argc, argv);
+    tally::MarkStartup("toolkit");
     QApplication::setApplicationName(QStringLiteral("Tallyhour Zide"));
     QApplication::setQuitOnLastWindowClosed(false);
     UseUserLocale();
@@ -125,6 +128,7 @@ int main(int argc, char** argv)
         const QPoint pointer = QCursor::pos();
         return tally::ScreenPoint {pointer.x(), pointer.y()};
     });
+    tally::MarkStartup("desktop");
     tally::XdgAutoStart autoStart(programFile, dirs);
     tally::NoSystemProxy proxy;
     tally::IdleThreads threads;

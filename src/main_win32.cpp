@@ -91,6 +91,7 @@ int Run(int argc, char** argv)
     env.Files = &files;
     env.Http = std::make_shared<tally::WinHttpGetter>();
     env.Settings = std::make_unique<tally::IniSettings>(files, tally::SettingsFilePath(env.InstallPath));
+    env.Statistics = tally::MakeStatistics;
     if (const std::string url = Environment("TALLYHOUR_PROBE_URL"); !url.empty()) {
         env.ProbeUrl = url;
     }

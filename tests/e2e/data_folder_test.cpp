@@ -40,7 +40,7 @@ protected:
     {
         const fs::path program = dir.Path() / folder / "tallyhour-zide";
         fs::create_directories(program.parent_path());
-        fs::copy_file(TALLY_PROGRAM, program);
+        CopyBuiltProgram(program);
         return program;
     }
 };

@@ -23,6 +23,20 @@ namespace tally::test {
 
 using namespace std::chrono_literals;
 
+// The built program copied to FILE, with the parts it loads from beside
+// itself (the statistics window, the click sound).
+inline void CopyBuiltProgram(const std::filesystem::path& file)
+{
+    namespace fs = std::filesystem;
+    fs::copy_file(TALLY_PROGRAM, file);
+    for (const auto& entry : fs::directory_iterator(fs::path(TALLY_PROGRAM).parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("tallyhour-zide-") && entry.path().extension() == ".so") {
+            fs::copy_file(entry.path(), file.parent_path() / name, fs::copy_options::overwrite_existing);
+        }
+    }
+}
+
 // The program copied into a temporary folder, which is also its data folder
 // (a portable marker beside it says so), started on a private display with a
 // window manager and a notification-area host. Settings, lock, autostart and
@@ -42,7 +56,7 @@ protected:
         rig = std::make_unique<XRig>(options);
         std::filesystem::create_directories(dir.Path() / "run");
         std::filesystem::permissions(dir.Path() / "run", std::filesystem::perms::owner_all);
-        std::filesystem::copy_file(TALLY_PROGRAM, Program());
+        CopyBuiltProgram(Program());
         WriteFile(dir.File("portable"), "");
         WriteSettings("");
     }

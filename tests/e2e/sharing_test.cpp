@@ -179,7 +179,7 @@ protected:
         fs::permissions(home / "run", fs::perms::owner_all);
         const std::string program = (home / "tallyhour-zide").string();
         if (!fs::exists(program)) {
-            fs::copy_file(TALLY_PROGRAM, program);
+            CopyBuiltProgram(program);
         }
         WriteFile((home / "portable").string(), "");
         WriteFile((home / "tallyhourlite.ini").string(),

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <thread>
 
 namespace tally::test {
 namespace {
@@ -67,6 +69,50 @@ TEST_F(StatisticsWindowTest, ButtonOpensItDockedAndItReopensAtTheNextStart)
     auto again = StartProgram();
     ASSERT_TRUE(XRig::WaitUntil([&] { return Count(Log(), "Stat.SetHomePos-<") >= 2; }, 40s));
     EXPECT_EQ(Terminate(*again), 0);
+}
+
+// A folder without the statistics part: the program starts (the window was
+// left open), counts, and says why the window does not open when asked.
+TEST_F(StatisticsWindowTest, WithoutItsPartTheProgramCountsAndSaysWhyTheWindowStaysShut)
+{
+    std::filesystem::remove(dir.Path() / "tallyhour-zide-statistics.so");
+    {
+        TimeModel model;
+        TMyTimer& timer = model.Timers.Create();
+        timer.Name = "Write";
+        timer.SetEnabled(true);
+        SaveData(model);
+    }
+    WriteSettings("FirstLaunch=1\nStatVisible=1\n");
+    auto program = StartProgram();
+    ASSERT_TRUE(XRig::WaitUntil([&] { return MainWindow().has_value(); }, 40s));
+    EXPECT_TRUE(LogHas("Statistics unavailable: its part tallyhour-zide-statistics.so is missing"));
+    const WindowInfo main = *MainWindow();
+    const auto told = [&] {
+        for (const WindowInfo& w : rig->FindWindows(kTitle)) {
+            if (w.Viewable && w.Width > 64 && w.Width != kSkinWidth) {
+                return true;
+            }
+        }
+        return false;
+    };
+    bool shown = false;
+    for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
+        ASSERT_EQ(rig->Xdotool({"mousemove", N(main.X + 448), N(main.Y + 296), "click", "1"}), 0);
+        shown = XRig::WaitUntil(told, 10s);
+    }
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(StatWindow().has_value());
+    std::this_thread::sleep_for(2s);
+    EXPECT_EQ(Terminate(*program), 0);
+
+    TimeModel model;
+    LoadData(model);
+    ASSERT_EQ(model.Timers.Count(), 1u);
+    // Counted from the start until the end, message box or not.
+    EXPECT_GT(model.Timers[0].ActiveTime * 86400.0, 2.0);
+    // The setting stays: the window opens again once the part is back.
+    EXPECT_NE(ReadFile(dir.File("tallyhourlite.ini")).find("StatVisible=1"), std::string::npos);
 }
 
 } // namespace

@@ -62,8 +62,9 @@ TEST_F(AllComputersGuiTest, TheMenuSharesAndTheWindowShowsBothComputers)
     EXPECT_EQ(settings.Read("Sharing", "Folder"), share.string());
     EXPECT_TRUE(app->Window().StopSharingItem().isEnabled());
 
-    app->Stat().actShowHideStatExecute();
-    TFormStat& form = *app->Stat().Form();
+    auto& stat = static_cast<StatController&>(*app->Statistics());
+    stat.actShowHideStatExecute();
+    TFormStat& form = *stat.Form();
     ASSERT_TRUE(form.AllComputersItem().isVisible());
     form.AllComputersItem().trigger();
     EXPECT_EQ(settings.Read("Sharing", "AllComputers"), "1");

@@ -1,7 +1,7 @@
 #include "model/datetime.h"
+#include "shell/common/time_log_window.h"
 #include "shell/main_window/process_picker.h"
 #include "shell/main_window/timer_dialog.h"
-#include "shell/statistics/time_log_window.h"
 #include "support/environment.h"
 
 #include <QApplication>

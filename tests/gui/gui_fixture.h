@@ -86,6 +86,7 @@ protected:
         env.Settings = std::move(store);
         env.Files = &SystemFiles();
         env.SplashMs = 0;
+        env.Statistics = MakeStatistics;
         env.TrayAvailable = trayAvailable;
         app = std::make_unique<Application>(std::move(env));
         app->Errors().ShowMessage

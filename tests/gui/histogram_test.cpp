@@ -87,7 +87,7 @@ protected:
         return image.pixel(Page().BarPoint(series, day, value));
     }
 
-    StatController& Stat() { return app->Stat(); }
+    StatController& Stat() { return static_cast<StatController&>(*app->Statistics()); }
     TFormStat& Form() { return *Stat().Form(); }
     THistogramPage& Page() { return Form().ChartPage(); }
 

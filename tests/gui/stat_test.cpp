@@ -8,12 +8,12 @@
 #include "platform/system/no_system_proxy.h"
 #include "platform/system/posix_file_system.h"
 #include "shell/app/application.h"
+#include "shell/common/time_log_window.h"
 #include "shell/main_window/main_window.h"
 #include "shell/main_window/timer_list_view.h"
 #include "shell/projects/projects_controller.h"
 #include "shell/statistics/stat_controller.h"
 #include "shell/statistics/stat_window.h"
-#include "shell/statistics/time_log_window.h"
 #include "support/temp_dir.h"
 #include "tracking/tracking_engine.h"
 
@@ -92,7 +92,7 @@ protected:
         emit app->Window().listClicked(list.SelectedTimers().empty() ? nullptr : list.SelectedTimers().front());
     }
 
-    StatController& Stat() { return app->Stat(); }
+    StatController& Stat() { return static_cast<StatController&>(*app->Statistics()); }
     TFormStat& Form() { return *Stat().Form(); }
     QString Text(QLabel* label) { return label->text(); }
     static QString Q(const std::string& s) { return QString::fromStdString(s); }

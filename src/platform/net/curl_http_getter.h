@@ -9,8 +9,10 @@ namespace tally {
 class CurlHttpGetter final : public HttpGetter
 {
 public:
-    // Initialises libcurl once per process; never cleaned up, since a probe
-    // thread may still be inside libcurl when the program ends.
+    // libcurl is opened and initialised at the first request, once per
+    // process; never cleaned up, since a probe thread may still be inside
+    // it when the program ends. Where it cannot be opened every request
+    // fails (said once on the standard error).
     CurlHttpGetter();
 
     std::string StatusLine(const HttpRequest& request, const std::atomic<bool>& stop) override;

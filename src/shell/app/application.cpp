@@ -9,6 +9,8 @@
 #include "platform/session_watcher.h"
 #include "shell/app/sharing_commands.h"
 #include "shell/app/splash_about.h"
+#include "shell/app/startup_marks.h"
+#include "shell/app/statistics_loader.h"
 #include "shell/app/tick_driver.h"
 #include "shell/app/tray.h"
 #include "shell/main_window/hint_placer.h"
@@ -17,7 +19,6 @@
 #include "shell/main_window/timer_list_view.h"
 #include "shell/main_window/window_commands.h"
 #include "shell/projects/projects_controller.h"
-#include "shell/statistics/stat_controller.h"
 #include "storage/storage_error.h"
 
 #include <QApplication>
@@ -179,33 +180,38 @@ void Application::FormCreate()
     m_tray = std::make_unique<TrayIcon>(*m_window, m_log);
     m_data->SetOnClear([this] { m_window->List().SetTimers({}); });
     ConnectWindow();
+    MarkStartup("windows");
 
-    // Satellite windows: the projects window, then the statistics window,
-    // which sets the projects window's hooks.
-    const SideWindowParts side {m_log, *m_env.Settings, m_shutDown, [this](const std::string& error) {
-                                    m_errors.ApplicationEvents1Exception(error);
-                                }};
-    m_projects = std::make_unique<ProjectsController>(ProjectsEnv {side,
+    // Satellite windows: the projects window now, the statistics window
+    // (which sets the projects window's hooks) when first asked for.
+    m_projects = std::make_unique<ProjectsController>(ProjectsEnv {SideParts(),
                                                                    m_model,
                                                                    *m_window,
                                                                    *m_engine,
                                                                    [this] { m_errors.SaveReported(*m_data); },
                                                                    [this] { return Now(); },
                                                                    [this] { m_commands->PlayClick(); }});
-    m_stat = std::make_unique<StatController>(StatEnv {side,
-                                                       m_model,
-                                                       *m_window,
-                                                       *m_engine,
-                                                       *m_projects,
-                                                       [this] { return Now(); },
-                                                       [this] { m_commands->PlayClick(); },
-                                                       *m_env.Files});
-    m_ticks->StatisticsStale = [this] { m_stat->TimersStopped(); };
+    m_statLoader = std::make_unique<StatisticsLoader>(m_env.Statistics, m_env.ProgramFile);
+    connect(m_window.get(), &MainWindow::showHideStatRequested, this, [this] {
+        if (StatisticsPart* part = Statistics()) {
+            part->ToggleWindow();
+        } else if (!m_statLoader->Problem().isEmpty()) {
+            TellStatisticsMissing();
+        }
+    });
+    m_ticks->StatisticsStale = [this] {
+        if (m_stat) {
+            m_stat->TimersStopped();
+        }
+    };
     // The shared copy is armed here and again whenever the menu changes it.
     m_sharing = std::make_unique<SharingCommands>(
         SharingCommands::Env {*m_window, m_log, *m_env.Settings, *m_data, m_errors});
-    m_sharing->Changed = [this] { m_stat->SharingChanged(); };
-    m_stat->SharingNotice = [this](const QString& text) { m_errors.Tell(QStringLiteral("Tallyhour Zide"), text); };
+    m_sharing->Changed = [this] {
+        if (m_stat) {
+            m_stat->SharingChanged();
+        }
+    };
     m_sharing->Apply();
 }
 
@@ -236,6 +242,7 @@ void Application::Init()
         m_errors.Tell(QStringLiteral("Tallyhour Zide"), text);
     }
     m_window->Draw();
+    MarkStartup("data");
 
     const AutoSaveTimer& autoSave = m_data->SetAutoSave(m_options.AutoSaveInterval);
     if (autoSave.Enabled) {
@@ -263,6 +270,7 @@ void Application::Init()
         }
     }
     m_tray->show();
+    MarkStartup("tray");
     if (m_options.FirstLaunch) {
         m_log.WriteLine(0, "FirstLaunch");
         m_windowCommands->actOpenExecute();
@@ -280,7 +288,11 @@ void Application::Init()
     if (m_options.StatVisible) {
         m_log.WriteLine(0, "StatVisible");
         // --- Statistics window: opened as it was left ---
-        m_errors.Guarded([this] { m_stat->actShowHideStatExecute(); });
+        // Without its part the program starts all the same; the run log
+        // says why, and the user is told when asking for the window.
+        if (StatisticsPart* part = Statistics()) {
+            m_errors.Guarded([part] { part->actShowHideStatExecute(); });
+        }
     }
 
     m_state.LastKeyTick = m_env.SysClock->TickMs();
@@ -289,6 +301,45 @@ void Application::Init()
 
     m_hints->UpdateHintTimer();
     m_ticks->Start();
+}
+
+SideWindowParts Application::SideParts()
+{
+    return {m_log, *m_env.Settings, m_shutDown, [this](const std::string& error) {
+                m_errors.ApplicationEvents1Exception(error);
+            }};
+}
+
+StatisticsPart* Application::Statistics()
+{
+    if (m_stat || m_shutDown.Begun()) {
+        return m_stat.get();
+    }
+    m_errors.Guarded([&] {
+        m_stat = m_statLoader->Make(StatEnv {SideParts(),
+                                             m_model,
+                                             *m_window,
+                                             *m_engine,
+                                             *m_projects,
+                                             [this] { return Now(); },
+                                             [this] { m_commands->PlayClick(); },
+                                             *m_env.Files});
+    });
+    if (m_stat) {
+        m_stat->SetSharingNotice(
+            [this](const QString& text) { m_errors.Tell(QStringLiteral("Tallyhour Zide"), text); });
+    } else if (!m_statLoader->Problem().isEmpty()) {
+        m_log.WriteLine(0, "Statistics unavailable: " + m_statLoader->Problem().toStdString());
+    }
+    return m_stat.get();
+}
+
+void Application::TellStatisticsMissing()
+{
+    m_errors.Tell(QStringLiteral("Tallyhour Zide"),
+                  QStringLiteral("The statistics window cannot open: %1. Tallyhour Zide goes on tracking your "
+                                 "timers; install the program again to get the window back.")
+                      .arg(m_statLoader->Problem()));
 }
 
 void Application::WatchDescriptors()

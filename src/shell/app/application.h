@@ -5,6 +5,7 @@
 #include "runlog/brisvale_log.h"
 #include "shell/app/error_reporter.h"
 #include "shell/common/shutdown_flag.h"
+#include "shell/statistics/statistics_part.h"
 #include "storage/data_file.h"
 #include "storage/options.h"
 #include "tracking/inet_checker.h"
@@ -31,7 +32,7 @@ class ProjectsController;
 class SessionWatcher;
 class SettingsStore;
 class SharingCommands;
-class StatController;
+class StatisticsLoader;
 class SystemProxy;
 class BackgroundThreads;
 class HttpGetter;
@@ -62,6 +63,9 @@ struct AppEnvironment
     std::string ProbeUrl = std::string(kDefaultProbeUrl);
     // The loading window's display time (tests shorten it).
     int SplashMs = 3000;
+    // Makes the statistics window's part; empty: it is loaded from its
+    // module when the window is first asked for.
+    StatisticsFactory Statistics;
 };
 
 // The program's life: start-up and the orderly shutdown. Owns the model, the
@@ -103,7 +107,11 @@ public:
     TrackingEngine& Engine() { return *m_engine; }
     DataFile& Data() { return *m_data; }
     ProjectsController& Projects() { return *m_projects; }
-    StatController& Stat() { return *m_stat; }
+    // The statistics window's part, made on the first call; null (the
+    // reason logged) where it cannot be loaded.
+    StatisticsPart* Statistics();
+    // Null until the statistics window was first asked for.
+    StatisticsPart* LoadedStatistics() const { return m_stat.get(); }
     SharingCommands& Sharing() { return *m_sharing; }
     const IniOptions& Options() const { return m_options; }
     bool ShutDown() const { return m_shutDown.Begun(); }
@@ -121,6 +129,9 @@ private:
     void StartupFailure(const QString& text);
     void CloseOpenDialogs();
     void ConnectWindow();
+    SideWindowParts SideParts();
+    // "Show statistic" where the statistics part cannot be loaded.
+    void TellStatisticsMissing();
     void WatchDescriptors();
     TDateTime Now() const;
     SessionWatcher& Session();
@@ -142,8 +153,10 @@ private:
     std::unique_ptr<WindowCommands> m_windowCommands;
     // Projects window: after the main window, so it goes first.
     std::unique_ptr<ProjectsController> m_projects;
-    // Statistics window: after the projects window, whose hooks it sets.
-    std::unique_ptr<StatController> m_stat;
+    // Statistics window: after the projects window, whose hooks it sets;
+    // made when first asked for.
+    std::unique_ptr<StatisticsLoader> m_statLoader;
+    std::unique_ptr<StatisticsPart> m_stat;
     std::unique_ptr<SharingCommands> m_sharing;
     std::unique_ptr<TrayIcon> m_tray;
     std::vector<QSocketNotifier*> m_notifiers;

@@ -21,7 +21,6 @@ HintPlacer::HintPlacer(MainWindow& window,
     , m_session(session)
     , m_state(state)
     , m_shutDown(shutDown)
-    , m_hint(std::make_unique<TFormHint>())
 {
     connect(&m_timHint, &QTimer::timeout, this, &HintPlacer::OnTimHint);
 }
@@ -36,15 +35,27 @@ void HintPlacer::Connect()
     m_window.StopHintTimer = [this] { StopUntilPointerMoves(); };
 }
 
+TFormHint& HintPlacer::Hint()
+{
+    // Made when first shown: its labels and fonts cost start-up time that a
+    // program in the tray does not need.
+    if (!m_hint) {
+        m_hint = std::make_unique<TFormHint>();
+    }
+    return *m_hint;
+}
+
 bool HintPlacer::HintShown() const
 {
-    return m_hint->isVisible();
+    return m_hint && m_hint->isVisible();
 }
 
 void HintPlacer::HideHint()
 {
     m_log.WriteLine(3, "HideHint->");
-    m_hint->HideHint();
+    if (m_hint) {
+        m_hint->HideHint();
+    }
 }
 
 void HintPlacer::StopUntilPointerMoves()
@@ -72,8 +83,7 @@ void HintPlacer::OnListMouseMove(QPoint listPos, QPoint globalPos)
     m_wanted = true;
     m_timHint.start(1000);
     TMyTimer* timer = m_window.List().TimerAt(listPos);
-    switch (
-        tally::OnListMouseMove(timer != nullptr, m_hint->isVisible(), m_window.OptionChecked(MenuOption::ShowHints))) {
+    switch (tally::OnListMouseMove(timer != nullptr, HintShown(), m_window.OptionChecked(MenuOption::ShowHints))) {
         case HintMove::Hide:
             HideHint();
             break;
@@ -81,8 +91,8 @@ void HintPlacer::OnListMouseMove(QPoint listPos, QPoint globalPos)
             break;
         case HintMove::MoveAndFill: {
             const ScreenPoint at = HintPosition({globalPos.x(), globalPos.y()});
-            m_hint->move(at.X, at.Y);
-            m_hint->Fill(MakeTimerHint(*timer, m_window.Sight()));
+            Hint().move(at.X, at.Y);
+            Hint().Fill(MakeTimerHint(*timer, m_window.Sight()));
             break;
         }
     }
@@ -108,7 +118,7 @@ void HintPlacer::OnTimHint()
     const QPoint local = m_window.List().viewport()->mapFromGlobal(global);
     TMyTimer* timer = m_window.List().TimerAt(local);
     s.RowUnderPointer = timer != nullptr;
-    s.HintVisible = m_hint->isVisible();
+    s.HintVisible = HintShown();
     s.ShowHints = m_window.OptionChecked(MenuOption::ShowHints);
     s.MainWindowVisible = m_window.isVisible();
     s.MainWindowInFront = m_window.isActiveWindow();
@@ -116,9 +126,9 @@ void HintPlacer::OnTimHint()
         return;
     }
     const ScreenPoint at = HintPosition({global.x(), global.y()});
-    m_hint->move(at.X, at.Y);
-    m_hint->Fill(MakeTimerHint(*timer, m_window.Sight()));
-    m_hint->ShowDelayed();
+    Hint().move(at.X, at.Y);
+    Hint().Fill(MakeTimerHint(*timer, m_window.Sight()));
+    Hint().ShowDelayed();
 }
 
 } // namespace tally

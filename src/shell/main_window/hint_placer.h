@@ -34,7 +34,7 @@ public:
     // Follows the main window's pointer, activation and menus.
     void Connect();
 
-    TFormHint& Hint() { return *m_hint; }
+    TFormHint& Hint();
     bool HintShown() const;
     void HideHint();
     // Runs the timer while the window is shown and in front, unless a menu

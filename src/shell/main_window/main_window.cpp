@@ -33,19 +33,12 @@ MainWindow::MainWindow(TimeModel& model, TBrisvaleLog& log, std::function<TDateT
     , m_model(model)
     , m_log(log)
     , m_now(std::move(now))
-    , m_skin(SkinPixmap(QStringLiteral("skin"), kSkinSize))
 {
     setWindowTitle(QStringLiteral("Tallyhour Zide"));
     setObjectName(QStringLiteral("TForm1"));
-    setFixedSize(m_skin.size());
+    setFixedSize(kSkinSize);
     // Moving over the skin hides the hint, with no button held too.
     setMouseTracking(true);
-    auto* background = new QLabel(this);
-    background->setPixmap(m_skin);
-    background->setGeometry(0, 0, m_skin.width(), m_skin.height());
-    background->setAttribute(Qt::WA_TransparentForMouseEvents);
-    // The key colour cuts the rounded outline out of the window.
-    setMask(QBitmap(m_skin.createMaskFromColor(kSkinKeyColor, Qt::MaskInColor)));
 
     m_list = new TimerListView(this);
     m_list->setGeometry(kListRect);
@@ -304,8 +297,28 @@ void MainWindow::CentreOnFirstShow()
     }
 }
 
+void MainWindow::DrawSkin()
+{
+    // At the first show: a program that starts into the tray does not
+    // spend its start-up on the picture.
+    if (!m_skin.isNull()) {
+        return;
+    }
+    m_skin = SkinPixmap(QStringLiteral("skin"), kSkinSize);
+    auto* background = new QLabel(this);
+    background->setPixmap(m_skin);
+    background->setGeometry(0, 0, m_skin.width(), m_skin.height());
+    background->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Under the list and the buttons made before it.
+    background->lower();
+    background->show();
+    // The key colour cuts the rounded outline out of the window.
+    setMask(QBitmap(m_skin.createMaskFromColor(kSkinKeyColor, Qt::MaskInColor)));
+}
+
 void MainWindow::showEvent(QShowEvent* event)
 {
+    DrawSkin();
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
         Log("FormShow->");

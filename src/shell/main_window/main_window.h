@@ -127,6 +127,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void DrawSkin();
     void CreateActions();
     void CreateMenus();
     void CreateButtons();

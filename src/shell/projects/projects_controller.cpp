@@ -7,7 +7,6 @@
 #include "shell/main_window/timer_list_view.h"
 #include "shell/projects/project_dialog.h"
 #include "shell/projects/projects_window.h"
-#include "shell/statistics/stat_window.h"
 #include "storage/options.h"
 #include "tracking/tracking_engine.h"
 #include "view/main_list.h"
@@ -106,7 +105,9 @@ void ProjectsController::SetHomePos()
     // where the left has no room.
     std::optional<WindowGeometry> stat;
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (qobject_cast<TFormStat*>(window) && window->isVisible()) {
+        // By class name: the statistics window comes from a part loaded
+        // when it is first opened.
+        if (window->inherits("tally::TFormStat") && window->isVisible()) {
             stat = ToGeometry(window->frameGeometry());
         }
     }

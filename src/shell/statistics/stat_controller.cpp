@@ -39,10 +39,6 @@ StatController::StatController(StatEnv env, QObject* parent)
         return dialog.exec() == QDialog::Accepted;
     };
     MainWindow* w = &m_env.Window;
-    connect(w, &MainWindow::showHideStatRequested, this, [this] {
-        // The action has written its log line.
-        Guarded([this] { ShowHide(); });
-    });
     connect(w, &MainWindow::dockSideWindows, this, [this] {
         // Not while the statistics window is dragged or stretched: a move
         // the main window makes for it must not pull it back.
@@ -106,6 +102,12 @@ void StatController::actShowHideStatExecute()
 {
     Log().WriteLine(0, "actShowHideStatExecute->");
     ShowHide();
+}
+
+void StatController::ToggleWindow()
+{
+    // The menu's action has written its log line.
+    Guarded([this] { ShowHide(); });
 }
 
 void StatController::ShowHide()

@@ -4,6 +4,7 @@
 #include "shell/common/side_window.h"
 #include "shell/statistics/shared_computers.h"
 #include "shell/statistics/stat_window.h"
+#include "shell/statistics/statistics_part.h"
 #include "stats/histogram.h"
 #include "stats/stat_dates.h"
 #include "stats/stat_object.h"
@@ -20,31 +21,13 @@ class QPrinter;
 
 namespace tally {
 
-class FileSystem;
-class MainWindow;
-class ProjectsController;
 class TFormSetDate;
 class TFormSetTime;
-class TrackingEngine;
-
-// What the statistics window works with; all of it outlives the controller.
-struct StatEnv
-{
-    SideWindowParts Parts;
-    TimeModel& Model;
-    MainWindow& Window;
-    TrackingEngine& Engine;
-    ProjectsController& Projects;
-    std::function<TDateTime()> Now;
-    std::function<void()> PlayClick;
-    // Where "Export work periods..." writes.
-    FileSystem& Files;
-};
 
 // The statistics window's life and commands: "Show statistic" creates and
 // destroys it, it follows the main window, and it shows the figures and the
 // time log of the timer or project picked in the other windows.
-class StatController : public SideWindowController
+class StatController : public SideWindowController, public StatisticsPart
 {
     Q_OBJECT
 
@@ -54,10 +37,10 @@ public:
     ~StatController() override;
 
     // "Show statistic": opens the window, or closes it when it is open.
-    void actShowHideStatExecute();
+    void actShowHideStatExecute() override;
+    void ToggleWindow() override;
     bool Exists() const { return m_form != nullptr; }
-    // Stopped timers change the figures shown.
-    void TimersStopped();
+    void TimersStopped() override;
     TFormStat* Form() const { return m_form; }
     bool Visible() const { return m_form && m_form->isVisible(); }
     const StatObject& Object() const { return m_object; }
@@ -79,8 +62,11 @@ public:
     void pSetPeriodClick();
     void pPrintClick();
     const HistogramChart& Chart() const { return m_chart; }
-    // The shared folder or its setting changed.
-    void SharingChanged();
+    void SharingChanged() override;
+    void SetSharingNotice(std::function<void(const QString& text)> notice) override
+    {
+        SharingNotice = std::move(notice);
+    }
     // Null while the window is closed.
     SharedComputers* Computers() const { return m_computers.get(); }
 

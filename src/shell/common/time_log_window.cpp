@@ -1,4 +1,4 @@
-#include "shell/statistics/time_log_window.h"
+#include "shell/common/time_log_window.h"
 
 #include "shell/common/qt_dates.h"
 #include "shell/common/screen_fit.h"
