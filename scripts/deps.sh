@@ -74,7 +74,7 @@ TALLY_DBUS_PACKAGES=(
 # a folder.
 TALLY_GUI_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libgl-dev poppler-utils
-    qt6-wayland weston xwayland sway libwayland-dev wayland-protocols syncthing
+    qt6-wayland weston xwayland sway foot libwayland-dev wayland-protocols syncthing
     # KWin, run virtual for the Plasma test; node runs our KWin script on a mock workspace.
     kwin-wayland nodejs
 )
