@@ -69,7 +69,7 @@ TALLY_DBUS_PACKAGES=(
 # The Qt application shell and its offscreen tests. The charts package needs the OpenGL
 # development files without depending on them; pdftoppm reads the histogram's printout.
 # Qt's Wayland plugin for desktops without X, and headless Wayland compositors
-# (with their X layer) to test it under; the Wayland backend's client library,
+# (with their X layer, and a terminal for sway to open) to test it under; the Wayland backend's client library,
 # protocol files and scanner. A sync tool for the test of two computers sharing
 # a folder.
 TALLY_GUI_PACKAGES=(

@@ -291,7 +291,9 @@ void Application::Init()
         // Without its part the program starts all the same; the run log
         // says why, and the user is told when asking for the window.
         if (StatisticsPart* part = Statistics()) {
+            MarkStartup("statistics-part");
             m_errors.Guarded([part] { part->actShowHideStatExecute(); });
+            MarkStartup("statistics-window");
         }
     }
 
