@@ -89,8 +89,8 @@ expected=(
     "usr/bin/$name" usr/bin/tallyhour-data usr/bin/tallyhour-windows
     "usr/share/applications/$name.desktop"
     "usr/share/$name/kwin/kwin-window-feed.js"
-    "usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/$name/$name-statistics.so"
-    "usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/$name/$name-sound.so"
+    "usr/lib/$name/$name-statistics.so"
+    "usr/lib/$name/$name-sound.so"
 )
 sizes=(16 22 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do
