@@ -147,8 +147,10 @@ public:
 
             std::vector<TWorkPeriod> periods(timer.ActivePeriods.begin(), timer.ActivePeriods.end());
             periods.insert(periods.end(), timer.BackgroundPeriods.begin(), timer.BackgroundPeriods.end());
+            // A stretch seen in one tick only is a period of no length, and the
+            // next period starts where it ends: it must sort first.
             std::sort(periods.begin(), periods.end(), [](const TWorkPeriod& a, const TWorkPeriod& b) {
-                return a.Start < b.Start;
+                return a.Start < b.Start || (a.Start == b.Start && a.Stop < b.Stop);
             });
             const std::vector<Presence>& shown = m_present[static_cast<std::size_t>(k)];
             const TDateTime edge = kEdgeSeconds * kOneSecond;
