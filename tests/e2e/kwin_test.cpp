@@ -1,6 +1,7 @@
 #include "model/time_model.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/system/posix_file_system.h"
+#include "program_fixture.h"
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
 #include "support/temp_dir.h"
@@ -177,6 +178,7 @@ protected:
         Own();
         ChildProcess::Options options;
         options.Environment = Environment({"QT_QPA_PLATFORM=wayland",
+                                           kWaylandNoDecorations,
                                            "TALLYHOUR_DATA_DIR=" + dir.Path().string(),
                                            "TALLYHOUR_PROBE_URL=http://127.0.0.1:9/"});
         options.Quiet = true;

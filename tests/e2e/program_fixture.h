@@ -23,6 +23,12 @@ namespace tally::test {
 
 using namespace std::chrono_literals;
 
+// For the program on a Wayland compositor: Qt loads Mesa's EGL only to draw
+// window decorations, and the software driver keeps an allocation for the
+// life of the process that the leak checker, once the driver is unloaded at
+// exit, can no longer trace to it.
+inline constexpr const char* kWaylandNoDecorations = "QT_WAYLAND_DISABLE_WINDOWDECORATION=1";
+
 // The built program copied to FILE, with the parts it loads from beside
 // itself (the statistics window, the click sound).
 inline void CopyBuiltProgram(const std::filesystem::path& file)

@@ -2,6 +2,7 @@
 #include "platform/fake/fake_clock.h"
 #include "platform/system/posix_file_system.h"
 #include "platform/wayland/wayland_desktop.h"
+#include "program_fixture.h"
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
 #include "support/temp_dir.h"
@@ -64,6 +65,7 @@ protected:
                                "XDG_SESSION_TYPE=wayland",
                                "XDG_RUNTIME_DIR=" + Runtime(),
                                "QT_QPA_PLATFORM=wayland",
+                               kWaylandNoDecorations,
                                "TALLYHOUR_DATA_DIR=" + dir.Path().string(),
                                "XDG_CONFIG_HOME=" + dir.File("config"),
                                "DBUS_SESSION_BUS_ADDRESS=unix:path=" + dir.File("no-bus"),
@@ -252,6 +254,7 @@ protected:
         Own();
         program = Start({TALLY_PROGRAM},
                         {"QT_QPA_PLATFORM=wayland",
+                         kWaylandNoDecorations,
                          "TALLYHOUR_DATA_DIR=" + dir.Path().string(),
                          "TALLYHOUR_PROBE_URL=http://127.0.0.1:9/"});
         ASSERT_TRUE(XRig::WaitUntil([&] { return Log().find("actOpenExecute->") != std::string::npos; }, 30s))
