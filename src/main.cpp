@@ -1,4 +1,5 @@
 // Wires the platform pieces, the core and the shell together.
+#include "platform/logind/bus_connection.h"
 #include "platform/logind/logind_session_watcher.h"
 #include "platform/net/curl_http_getter.h"
 #include "platform/system/data_dir.h"
@@ -9,6 +10,7 @@
 #include "platform/system/system_clock.h"
 #include "platform/system/user_dirs.h"
 #include "platform/system/xdg_autostart.h"
+#include "platform/wayland/gnome_shell_source.h"
 #include "platform/wayland/session_wayland.h"
 #include "shell/app/application.h"
 #include "shell/app/command_line.h"
@@ -18,6 +20,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QMessageBox>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 
@@ -67,6 +70,60 @@ private:
     std::once_flag m_once;
     std::unique_ptr<tally::CurlHttpGetter> m_getter;
 };
+
+// GNOME shows its windows to its extensions alone: where ours is there but
+// not enabled, or not installed for this GNOME Shell while the program
+// carries a copy, the user is asked, once per start, to have it enabled.
+void OfferGnomeExtension(const std::filesystem::path& programFolder)
+{
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    if (desktop == nullptr || std::string(desktop).find("GNOME") == std::string::npos) {
+        return;
+    }
+    tally::logind::OpenedBus bus
+        = tally::logind::OpenBus(tally::logind::BusKind::Session, "", std::chrono::milliseconds(2000));
+    if (!bus.Bus) {
+        return;
+    }
+    const tally::GnomeShellFacts facts = tally::ReadGnomeShellFacts(bus.Bus.get());
+    using State = tally::GnomeExtensionState;
+    const std::string shipped = tally::ShippedGnomeExtension(programFolder.string(), facts.ShellMajor);
+    const bool install = (facts.State == State::NotInstalled || facts.State == State::Failed) && !shipped.empty();
+    if (!facts.ShellRuns || (facts.State != State::Disabled && !install)) {
+        return;
+    }
+    const QString question
+        = install ? QStringLiteral("Tallyhour Zide sees GNOME's windows through a GNOME Shell extension of its own, "
+                                   "which is not installed for this GNOME Shell.\n\nCopy it into your extensions "
+                                   "folder and enable it?")
+                  : QStringLiteral("Tallyhour Zide sees GNOME's windows through a GNOME Shell extension of its own, "
+                                   "which is installed but not enabled.\n\nEnable it?");
+    auto* box = new QMessageBox(
+        QMessageBox::Question, QStringLiteral("Tallyhour Zide"), question, QMessageBox::Yes | QMessageBox::No);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    QObject::connect(box, &QMessageBox::finished, [install, shipped](int answer) {
+        if (answer != QMessageBox::Yes) {
+            return;
+        }
+        std::string problem = install ? tally::InstallGnomeExtension(shipped) : std::string();
+        if (problem.empty()) {
+            problem = tally::EnableGnomeExtension("");
+        }
+        auto* told = new QMessageBox(
+            problem.empty() ? QMessageBox::Information : QMessageBox::Warning,
+            QStringLiteral("Tallyhour Zide"),
+            !problem.empty() ? QString::fromStdString(problem)
+            : install        ? QStringLiteral("The extension is enabled. GNOME on Wayland loads a newly installed "
+                                              "extension only after the next log-in: log out and in again for "
+                                              "Tallyhour Zide to see the windows.")
+                             : QStringLiteral("The extension is enabled."));
+        told->setAttribute(Qt::WA_DeleteOnClose);
+        told->setWindowModality(Qt::NonModal);
+        told->show();
+    });
+    box->show();
+}
 
 } // namespace
 
@@ -176,5 +233,6 @@ int main(int argc, char** argv)
     if (application.Ended()) {
         return application.ExitCode();
     }
+    OfferGnomeExtension(programFolder);
     return QApplication::exec();
 }
