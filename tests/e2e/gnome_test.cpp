@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -89,11 +90,46 @@ protected:
         if (!XRig::WaitUntil([&] { return Shell("GetExtensionInfo").find(wanted) != std::string::npos; }, 90s)) {
             FAIL() << "GNOME Shell did not load the extension; it says: " << Shell("GetExtensionInfo");
         }
+        // What the extension pushes to the program, read as it goes.
+        ChildProcess::Options piped = quiet;
+        piped.PipeStdout = true;
+        monitor = std::make_unique<ChildProcess>(
+            AsUser({"dbus-monitor",
+                    "--address",
+                    sessionBus,
+                    "type='method_call',interface='org.tallyhour.Zide.WindowFeed',member='Push'"}),
+            piped);
+    }
+
+    // Waits until the extension has told the program that the window with
+    // this caption has the focus.
+    void WaitForFocus(const std::string& caption)
+    {
+        const auto deadline = Clock::now() + 60s;
+        std::string seen = "nothing";
+        while (Clock::now() < deadline) {
+            const auto line
+                = monitor->ReadLine(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
+            if (!line) {
+                break;
+            }
+            std::smatch active;
+            if (!std::regex_search(*line, active, std::regex("\"active\":\"([0-9]*)\""))) {
+                continue;
+            }
+            std::smatch focused;
+            const std::regex window("\\{\"id\":\"" + active[1].str() + "\",\"caption\":\"([^\"]*)\"");
+            seen = std::regex_search(*line, focused, window) ? focused[1].str() : "no window";
+            if (seen == caption) {
+                return;
+            }
+        }
+        FAIL() << "the extension never told the focus on " << caption << "; last it told " << seen;
     }
 
     void TearDown() override
     {
-        for (auto* child : {program.get(), editor.get(), other.get(), compositor.get(), logind.get()}) {
+        for (auto* child : {program.get(), editor.get(), other.get(), monitor.get(), compositor.get(), logind.get()}) {
             if (child != nullptr) {
                 child->Stop();
             }
@@ -221,6 +257,7 @@ protected:
     std::vector<std::unique_ptr<ChildProcess>> buses; // the system bus and the session bus
     std::unique_ptr<ChildProcess> logind;
     std::unique_ptr<ChildProcess> compositor;
+    std::unique_ptr<ChildProcess> monitor; // dbus-monitor on the extension's pushes
     std::unique_ptr<ChildProcess> program;
     std::unique_ptr<ChildProcess> editor;
     std::unique_ptr<ChildProcess> other;
@@ -241,15 +278,23 @@ TEST_F(GnomeProgramTest, CountsWindowsFromTheExtensionAsTheFocusAndTitlesMove)
         std::string::npos)
         << Log();
 
-    const auto editorShown = Show(editor, "Editor One"); // a new window takes the focus
+    // The program's own window comes first (no tray here); then each new
+    // window takes the focus.
+    ASSERT_NO_FATAL_FAILURE(WaitForFocus("Tallyhour Zide"));
+    Show(editor, "Editor One");
+    ASSERT_NO_FATAL_FAILURE(WaitForFocus("Editor One"));
+    const auto editorShown = Clock::now();
     std::this_thread::sleep_for(4s);
-    const auto otherShown = Show(other, "Other");
+    Show(other, "Other");
+    ASSERT_NO_FATAL_FAILURE(WaitForFocus("Other"));
+    const auto otherShown = Clock::now();
     std::this_thread::sleep_for(4s);
     editor->WriteLine("title Notes One");
     const auto renamed = Clock::now();
     std::this_thread::sleep_for(2s);
-    other->Stop(); // the focus goes back to the editor
     const auto otherClosed = Clock::now();
+    other->Stop(); // the focus goes back to the editor
+    ASSERT_NO_FATAL_FAILURE(WaitForFocus("Notes One"));
     std::this_thread::sleep_for(4s);
     const auto ended = Clock::now();
 
