@@ -16,6 +16,7 @@
 #include "shell/app/command_line.h"
 #include "shell/app/qt_platform.h"
 #include "shell/app/startup_marks.h"
+#include "shell/main_window/main_window.h"
 #include "storage/settings_file.h"
 
 #include <QApplication>
@@ -23,11 +24,13 @@
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <locale>
 #include <mutex>
 #include <sys/socket.h>
@@ -74,7 +77,8 @@ private:
 // GNOME shows its windows to its extensions alone: where ours is there but
 // not enabled, or not installed for this GNOME Shell while the program
 // carries a copy, the user is asked, once per start, to have it enabled.
-void OfferGnomeExtension(const std::filesystem::path& programFolder)
+// `enabled` runs once the user had it enabled.
+void OfferGnomeExtension(const std::filesystem::path& programFolder, std::function<void()> enabled)
 {
     const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
     if (desktop == nullptr || std::string(desktop).find("GNOME") == std::string::npos) {
@@ -102,7 +106,7 @@ void OfferGnomeExtension(const std::filesystem::path& programFolder)
         QMessageBox::Question, QStringLiteral("Tallyhour Zide"), question, QMessageBox::Yes | QMessageBox::No);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
-    QObject::connect(box, &QMessageBox::finished, [install, shipped](int answer) {
+    QObject::connect(box, &QMessageBox::finished, [install, shipped, enabled](int answer) {
         if (answer != QMessageBox::Yes) {
             return;
         }
@@ -121,6 +125,9 @@ void OfferGnomeExtension(const std::filesystem::path& programFolder)
         told->setAttribute(Qt::WA_DeleteOnClose);
         told->setWindowModality(Qt::NonModal);
         told->show();
+        if (problem.empty()) {
+            enabled();
+        }
     });
     box->show();
 }
@@ -233,6 +240,22 @@ int main(int argc, char** argv)
     if (application.Ended()) {
         return application.ExitCode();
     }
-    OfferGnomeExtension(programFolder);
+    // An extension GNOME Shell already had starts at once: the rows' notices
+    // go with its first list.
+    OfferGnomeExtension(programFolder, [&application, desk = desktop.Desk.get()] {
+        auto* watch = new QTimer(&application);
+        QObject::connect(watch, &QTimer::timeout, watch, [&application, desk, watch, left = 60]() mutable {
+            const tally::DesktopSight sight = desk->Sight();
+            if (!application.Ended() && !(sight == application.Window().Sight())) {
+                application.Window().SetDesktopSight(sight);
+                application.Window().Draw();
+            }
+            if (application.Ended() || sight.WindowsFix.empty() || --left == 0) {
+                watch->deleteLater();
+                watch->stop();
+            }
+        });
+        watch->start(1000);
+    });
     return QApplication::exec();
 }
