@@ -240,22 +240,25 @@ int main(int argc, char** argv)
     if (application.Ended()) {
         return application.ExitCode();
     }
-    // An extension GNOME Shell already had starts at once: the rows' notices
-    // go with its first list.
-    OfferGnomeExtension(programFolder, [&application, desk = desktop.Desk.get()] {
-        auto* watch = new QTimer(&application);
-        QObject::connect(watch, &QTimer::timeout, watch, [&application, desk, watch, left = 60]() mutable {
-            const tally::DesktopSight sight = desk->Sight();
-            if (!application.Ended() && !(sight == application.Window().Sight())) {
-                application.Window().SetDesktopSight(sight);
-                application.Window().Draw();
-            }
-            if (application.Ended() || sight.WindowsFix.empty() || --left == 0) {
-                watch->deleteLater();
-                watch->stop();
-            }
+    // Only where the desktop misses the extension (GNOME on Wayland). One
+    // GNOME Shell already had starts at once: the rows' notices go with its
+    // first list.
+    if (!desktop.Desk->Sight().WindowsFix.empty()) {
+        OfferGnomeExtension(programFolder, [&application, desk = desktop.Desk.get()] {
+            auto* watch = new QTimer(&application);
+            QObject::connect(watch, &QTimer::timeout, watch, [&application, desk, watch, left = 60]() mutable {
+                const tally::DesktopSight sight = desk->Sight();
+                if (!application.Ended() && !(sight == application.Window().Sight())) {
+                    application.Window().SetDesktopSight(sight);
+                    application.Window().Draw();
+                }
+                if (application.Ended() || sight.WindowsFix.empty() || --left == 0) {
+                    watch->deleteLater();
+                    watch->stop();
+                }
+            });
+            watch->start(1000);
         });
-        watch->start(1000);
-    });
+    }
     return QApplication::exec();
 }
