@@ -106,6 +106,8 @@ void OfferGnomeExtension(const std::filesystem::path& programFolder, std::functi
         QMessageBox::Question, QStringLiteral("Tallyhour Zide"), question, QMessageBox::Yes | QMessageBox::No);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
+    // Gone with the program when nobody answered.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, box, [box] { delete box; });
     QObject::connect(box, &QMessageBox::finished, [install, shipped, enabled](int answer) {
         if (answer != QMessageBox::Yes) {
             return;
@@ -124,6 +126,7 @@ void OfferGnomeExtension(const std::filesystem::path& programFolder, std::functi
                              : QStringLiteral("The extension is enabled."));
         told->setAttribute(Qt::WA_DeleteOnClose);
         told->setWindowModality(Qt::NonModal);
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, told, [told] { delete told; });
         told->show();
         if (problem.empty()) {
             enabled();
