@@ -89,9 +89,16 @@ expected=(
     "usr/bin/$name" usr/bin/tallyhour-data usr/bin/tallyhour-windows
     "usr/share/applications/$name.desktop"
     "usr/share/$name/kwin/kwin-window-feed.js"
+    "usr/share/gnome-shell/extensions/tallyhour-zide@tallyhour.org/extension.js"
+    "usr/share/gnome-shell/extensions/tallyhour-zide@tallyhour.org/metadata.json"
     "usr/lib/$name/$name-statistics.so"
     "usr/lib/$name/$name-sound.so"
 )
+for form in legacy module; do
+    for file in extension.js metadata.json; do
+        expected+=("usr/share/$name/gnome-shell/$form/tallyhour-zide@tallyhour.org/$file")
+    done
+done
 sizes=(16 22 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$name.png")

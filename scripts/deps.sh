@@ -77,6 +77,8 @@ TALLY_GUI_PACKAGES=(
     qt6-wayland weston xwayland sway foot libwayland-dev wayland-protocols syncthing
     # KWin, run virtual for the Plasma test; node runs our KWin script on a mock workspace.
     kwin-wayland nodejs
+    # GNOME Shell, run headless for the GNOME test with our extension.
+    gnome-shell
 )
 
 # Building the Debian package (dpkg-shlibdeps needs dpkg-dev and file) and

@@ -1,4 +1,5 @@
 // Wires the platform pieces, the core and the shell together.
+#include "platform/logind/bus_connection.h"
 #include "platform/logind/logind_session_watcher.h"
 #include "platform/net/curl_http_getter.h"
 #include "platform/system/data_dir.h"
@@ -9,22 +10,27 @@
 #include "platform/system/system_clock.h"
 #include "platform/system/user_dirs.h"
 #include "platform/system/xdg_autostart.h"
+#include "platform/wayland/gnome_shell_source.h"
 #include "platform/wayland/session_wayland.h"
 #include "shell/app/application.h"
 #include "shell/app/command_line.h"
 #include "shell/app/qt_platform.h"
 #include "shell/app/startup_marks.h"
+#include "shell/main_window/main_window.h"
 #include "storage/settings_file.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QMessageBox>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <locale>
 #include <mutex>
 #include <sys/socket.h>
@@ -67,6 +73,67 @@ private:
     std::once_flag m_once;
     std::unique_ptr<tally::CurlHttpGetter> m_getter;
 };
+
+// GNOME shows its windows to its extensions alone: where ours is there but
+// not enabled, or not installed for this GNOME Shell while the program
+// carries a copy, the user is asked, once per start, to have it enabled.
+// `enabled` runs once the user had it enabled.
+void OfferGnomeExtension(const std::filesystem::path& programFolder, std::function<void()> enabled)
+{
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    if (desktop == nullptr || std::string(desktop).find("GNOME") == std::string::npos) {
+        return;
+    }
+    tally::logind::OpenedBus bus
+        = tally::logind::OpenBus(tally::logind::BusKind::Session, "", std::chrono::milliseconds(2000));
+    if (!bus.Bus) {
+        return;
+    }
+    const tally::GnomeShellFacts facts = tally::ReadGnomeShellFacts(bus.Bus.get());
+    using State = tally::GnomeExtensionState;
+    const std::string shipped = tally::ShippedGnomeExtension(programFolder.string(), facts.ShellMajor);
+    const bool install = (facts.State == State::NotInstalled || facts.State == State::Failed) && !shipped.empty();
+    if (!facts.ShellRuns || (facts.State != State::Disabled && !install)) {
+        return;
+    }
+    const QString question
+        = install ? QStringLiteral("Tallyhour Zide sees GNOME's windows through a GNOME Shell extension of its own, "
+                                   "which is not installed for this GNOME Shell.\n\nCopy it into your extensions "
+                                   "folder and enable it?")
+                  : QStringLiteral("Tallyhour Zide sees GNOME's windows through a GNOME Shell extension of its own, "
+                                   "which is installed but not enabled.\n\nEnable it?");
+    auto* box = new QMessageBox(
+        QMessageBox::Question, QStringLiteral("Tallyhour Zide"), question, QMessageBox::Yes | QMessageBox::No);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    // Gone with the program when nobody answered.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, box, [box] { delete box; });
+    QObject::connect(box, &QMessageBox::finished, [install, shipped, enabled](int answer) {
+        if (answer != QMessageBox::Yes) {
+            return;
+        }
+        std::string problem = install ? tally::InstallGnomeExtension(shipped) : std::string();
+        if (problem.empty()) {
+            problem = tally::EnableGnomeExtension("");
+        }
+        auto* told = new QMessageBox(
+            problem.empty() ? QMessageBox::Information : QMessageBox::Warning,
+            QStringLiteral("Tallyhour Zide"),
+            !problem.empty() ? QString::fromStdString(problem)
+            : install        ? QStringLiteral("The extension is enabled. GNOME on Wayland loads a newly installed "
+                                              "extension only after the next log-in: log out and in again for "
+                                              "Tallyhour Zide to see the windows.")
+                             : QStringLiteral("The extension is enabled."));
+        told->setAttribute(Qt::WA_DeleteOnClose);
+        told->setWindowModality(Qt::NonModal);
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, told, [told] { delete told; });
+        told->show();
+        if (problem.empty()) {
+            enabled();
+        }
+    });
+    box->show();
+}
 
 } // namespace
 
@@ -175,6 +242,26 @@ int main(int argc, char** argv)
     application.Start();
     if (application.Ended()) {
         return application.ExitCode();
+    }
+    // Only where the desktop misses the extension (GNOME on Wayland). One
+    // GNOME Shell already had starts at once: the rows' notices go with its
+    // first list.
+    if (!desktop.Desk->Sight().WindowsFix.empty()) {
+        OfferGnomeExtension(programFolder, [&application, desk = desktop.Desk.get()] {
+            auto* watch = new QTimer(&application);
+            QObject::connect(watch, &QTimer::timeout, watch, [&application, desk, watch, left = 60]() mutable {
+                const tally::DesktopSight sight = desk->Sight();
+                if (!application.Ended() && !(sight == application.Window().Sight())) {
+                    application.Window().SetDesktopSight(sight);
+                    application.Window().Draw();
+                }
+                if (application.Ended() || sight.WindowsFix.empty() || --left == 0) {
+                    watch->deleteLater();
+                    watch->stop();
+                }
+            });
+            watch->start(1000);
+        });
     }
     return QApplication::exec();
 }

@@ -50,6 +50,9 @@ struct DesktopSight
     // Which program each window belongs to; where it is not told, the
     // program is found from the window's application id, when it can be.
     bool Processes = true;
+    // What the user can do to have the windows seen, where the desktop
+    // tells (an extension to install or enable); empty otherwise.
+    std::string WindowsFix = {};
 
     bool operator==(const DesktopSight&) const = default;
 };

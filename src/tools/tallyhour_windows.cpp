@@ -1,6 +1,7 @@
 // tallyhour-windows: shows what the tracker sees of the Wayland or X11 desktop.
 
 #include "model/version.h"
+#include "platform/wayland/gnome_shell_source.h"
 #include "platform/wayland/kwin_script_source.h"
 #include "platform/wayland/wayland_desktop.h"
 #include "platform/x11/x11_desktop.h"
@@ -87,7 +88,10 @@ int main(int argc, char** argv)
         const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
         if (display.empty() && waylandDisplay != nullptr && *waylandDisplay != '\0') {
             tally::WaylandDesktopOptions waylandOptions = tally::WaylandDesktopOptions::FromEnvironment();
-            const std::string kwinNote = tally::AttachKwinSource(waylandOptions);
+            std::string kwinNote = tally::AttachKwinSource(waylandOptions);
+            if (const std::string gnomeNote = tally::AttachGnomeSource(waylandOptions); !gnomeNote.empty()) {
+                kwinNote = gnomeNote;
+            }
             auto wayland = std::make_unique<tally::WaylandDesktop>(watcher.get(), std::move(waylandOptions));
             std::cout << "Wayland display: " << waylandDisplay << "\n"
                       << (kwinNote.empty() ? "" : kwinNote + "\n") << "Window source: " << wayland->WindowSourceName()

@@ -24,7 +24,9 @@ std::optional<SightNotice> TimerSightNotice(TimerType type, const DesktopSight& 
         case ttCaption:
             if (!sight.Windows) {
                 return SightNotice {"Cannot see windows",
-                                    "This desktop does not let Tallyhour Zide see other programs' windows"};
+                                    sight.WindowsFix.empty()
+                                        ? "This desktop does not let Tallyhour Zide see other programs' windows"
+                                        : sight.WindowsFix};
             }
             break;
         case ttTyping:

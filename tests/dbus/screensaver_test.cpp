@@ -86,6 +86,20 @@ TEST_F(ScreenSaverTest, AScreenSaverStartedLaterIsHeard)
     EXPECT_TRUE(PumpUntil(watcher, [&] { return watcher.IsLocked(); }));
 }
 
+TEST_F(ScreenSaverTest, GnomeShellsLockScreenIsHeard)
+{
+    constexpr const char* kGnome = "org.gnome.ScreenSaver";
+    constexpr const char* kGnomePath = "/org/gnome/ScreenSaver";
+    LogindSessionWatcher& watcher = Start();
+    m_screenSaver = ChildProcess::Start({"/usr/bin/python3", "-m", "dbusmock", "--session", kGnome, kGnomePath, kGnome},
+                                        {"DBUS_SESSION_BUS_ADDRESS=" + m_bus->Address()});
+    m_driver->WaitForOwner(kGnome, m_screenSaver);
+    m_driver->EmitBoolSignal(kGnome, kGnomePath, kGnome, "ActiveChanged", true);
+    EXPECT_TRUE(PumpUntil(watcher, [&] { return watcher.IsLocked(); }));
+    m_driver->EmitBoolSignal(kGnome, kGnomePath, kGnome, "ActiveChanged", false);
+    EXPECT_TRUE(PumpUntil(watcher, [&] { return !watcher.IsLocked(); }));
+}
+
 TEST_F(ScreenSaverTest, LosingTheSessionBusUnlocks)
 {
     StartScreenSaver(true);

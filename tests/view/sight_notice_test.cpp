@@ -63,6 +63,11 @@ TEST(SightNotice, RowShowsItInPlaceOfTheBackgroundLineAndTheHintInFull)
     const TimerHintView hint = MakeTimerHint(timer, blind);
     EXPECT_EQ(hint.BackgroundText, "0:01:00");
     EXPECT_EQ(hint.Notice, kWindows);
+    // A desktop that tells what is missing (GNOME's extension) has the hint say that instead.
+    DesktopSight fixable = blind;
+    fixable.WindowsFix = "enable the extension";
+    EXPECT_EQ(MakeTimerHint(timer, fixable).Notice, "enable the extension");
+    EXPECT_EQ(MakeTimerRow(timer, totals, now, fixable).Notice, "Cannot see windows");
 
     // Where the desktop sees windows the row is as it always was.
     const TimerRowView seen = MakeTimerRow(timer, totals, now);

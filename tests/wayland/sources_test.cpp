@@ -38,6 +38,10 @@ TEST(WaylandSourceChoice, TakesTheRichestSourceThatAnswered)
         {{.PushedAnswers = true, .SwayAnswers = true, .ForeignToplevelOffered = true},
          {W::Pushed, I::None},
          {true, false, false}},
+        // GNOME: our extension's list, and Mutter's idle time where no idle protocol is offered.
+        {{.PushedAnswers = true, .MutterIdleAnswers = true, .SeatOffered = true},
+         {W::Pushed, I::MutterIdle},
+         {true, false, true}},
         // Idle notices are per seat: without one there is no idle time.
         {{.ExtIdleNotifyOffered = true, .KdeIdleOffered = true}, {W::None, I::None}, {false, false, false}},
     };

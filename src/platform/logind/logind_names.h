@@ -11,6 +11,8 @@ inline constexpr const char* kSessionInterface = "org.freedesktop.login1.Session
 inline constexpr const char* kScreenSaverName = "org.freedesktop.ScreenSaver";
 inline constexpr const char* kScreenSaverPath = "/org/freedesktop/ScreenSaver";
 inline constexpr const char* kScreenSaverInterface = "org.freedesktop.ScreenSaver";
+// GNOME Shell's lock screen, which tells of itself under its own name only.
+inline constexpr const char* kGnomeScreenSaverName = "org.gnome.ScreenSaver";
 
 // How we appear in logind's list of inhibitors.
 inline constexpr const char* kInhibitWhat = "sleep";

@@ -213,6 +213,9 @@ void LogindSessionWatcher::Impl::ConnectSessionBus()
     if (AddMatch(m_session.get(), m_sessionSlots, rule, &Impl::OnScreenSaverActiveChanged)) {
         ReadScreenSaverActive();
     }
+    const std::string gnome = std::string("type='signal',sender='") + kGnomeScreenSaverName + "',interface='"
+                              + kGnomeScreenSaverName + "',member='ActiveChanged'";
+    AddMatch(m_session.get(), m_sessionSlots, gnome, &Impl::OnScreenSaverActiveChanged);
 }
 
 void LogindSessionWatcher::Impl::Watch(sd_bus* bus)

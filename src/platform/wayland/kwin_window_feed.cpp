@@ -8,9 +8,10 @@
 
 namespace tally {
 
-KwinWindowFeed::KwinWindowFeed(sd_bus* bus, std::string allowedSender)
+KwinWindowFeed::KwinWindowFeed(sd_bus* bus, std::string allowedSender, std::string name)
     : m_bus(bus)
     , m_allowedSender(std::move(allowedSender))
+    , m_name(std::move(name))
 {
     const int r = sd_bus_add_object(m_bus, &m_slot, kKwinFeedPath, &KwinWindowFeed::OnMessage, this);
     if (r < 0) {
@@ -49,7 +50,7 @@ int KwinWindowFeed::OnMessage(sd_bus_message* message, void* data, sd_bus_error*
     }
     const char* sender = sd_bus_message_get_sender(message);
     if (sender == nullptr || self->m_allowedSender.empty() || self->m_allowedSender != sender) {
-        return sd_bus_reply_method_errorf(message, SD_BUS_ERROR_ACCESS_DENIED, "only KWin may push windows");
+        return sd_bus_reply_method_errorf(message, SD_BUS_ERROR_ACCESS_DENIED, "only the compositor may push windows");
     }
     const char* json = nullptr;
     if (sd_bus_message_read(message, "s", &json) < 0 || json == nullptr || !self->Take(json)) {

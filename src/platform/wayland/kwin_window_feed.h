@@ -15,8 +15,9 @@ inline constexpr const char* kKwinFeedService = "org.tallyhour.Zide.WindowFeed";
 inline constexpr const char* kKwinFeedPath = "/org/tallyhour/Zide/WindowFeed";
 inline constexpr const char* kKwinFeedInterface = "org.tallyhour.Zide.WindowFeed";
 
-// The bus object our KWin script pushes the window list to: Push(s) with the
-// list as JSON. Only calls from `allowedSender` (KWin's unique name) are
+// The bus object our KWin script (or our GNOME Shell extension) pushes the
+// window list to: Push(s) with the list as JSON. Only calls from
+// `allowedSender` (the compositor's unique name) are
 // taken, so nobody else on the bus can feed the program false titles; the
 // object offers nothing to read. Each push taken replaces the list (the
 // focused window first) and counts as a change, from Dispatch, which reads
@@ -26,12 +27,12 @@ class KwinWindowFeed final : public WindowSource
 public:
     // Serves the object on the bus, which stays the caller's and must
     // outlive the feed; throws std::runtime_error when it cannot.
-    KwinWindowFeed(sd_bus* bus, std::string allowedSender);
+    KwinWindowFeed(sd_bus* bus, std::string allowedSender, std::string name = "KWin script");
     ~KwinWindowFeed() override;
     KwinWindowFeed(const KwinWindowFeed&) = delete;
     KwinWindowFeed& operator=(const KwinWindowFeed&) = delete;
 
-    std::string Name() const override { return "KWin script"; }
+    std::string Name() const override { return m_name; }
     bool KnowsProcesses() const override { return true; }
     const std::vector<SeenWindow>& Windows() override { return m_windows; }
     int EventDescriptor() const override;
@@ -50,6 +51,7 @@ private:
 
     sd_bus* m_bus;
     std::string m_allowedSender;
+    std::string m_name;
     sd_bus_slot* m_slot = nullptr;
     std::vector<SeenWindow> m_windows;
     std::map<std::string, WindowHandle> m_handles; // KWin's window ids

@@ -1,5 +1,6 @@
 #include "platform/wayland/session_wayland.h"
 
+#include "platform/wayland/gnome_shell_source.h"
 #include "platform/wayland/kwin_script_source.h"
 #include "platform/wayland/wayland_desktop.h"
 
@@ -17,7 +18,10 @@ OpenWaylandSessionDesktop(SessionWatcher* watcher, const SessionEnvironment& env
         WaylandDesktopOptions options = WaylandDesktopOptions::FromEnvironment();
         options.DisplayName = env.WaylandDisplay;
         options.Cursor = std::move(cursor);
-        const std::string kwinNote = AttachKwinSource(options);
+        std::string kwinNote = AttachKwinSource(options);
+        if (const std::string gnomeNote = AttachGnomeSource(options); !gnomeNote.empty()) {
+            kwinNote = gnomeNote;
+        }
         auto desk = std::make_unique<WaylandDesktop>(watcher, std::move(options));
         const SourceChoice choice = desk->Sources();
         std::string note = "Wayland display " + env.WaylandDisplay + ", windows from " + desk->WindowSourceName()

@@ -18,6 +18,8 @@ SourceChoice ChooseSources(const SourceProbe& probe)
         choice.Idle = IdleSourceKind::ExtIdleNotify;
     } else if (probe.SeatOffered && probe.KdeIdleOffered) {
         choice.Idle = IdleSourceKind::KdeIdle;
+    } else if (probe.MutterIdleAnswers) {
+        choice.Idle = IdleSourceKind::MutterIdle;
     }
     return choice;
 }
@@ -55,6 +57,8 @@ std::string SourceName(IdleSourceKind kind)
             return "ext idle notify";
         case IdleSourceKind::KdeIdle:
             return "KDE idle";
+        case IdleSourceKind::MutterIdle:
+            return "Mutter idle monitor";
     }
     return "none";
 }

@@ -18,6 +18,7 @@ enum class IdleSourceKind {
     None,
     ExtIdleNotify, // ext_idle_notifier_v1
     KdeIdle,       // org_kde_kwin_idle
+    MutterIdle,    // org.gnome.Mutter.IdleMonitor on the session bus
 };
 
 // What answered when the program looked: sockets that replied to a first
@@ -30,6 +31,7 @@ struct SourceProbe
     bool ForeignToplevelOffered = false;
     bool ExtIdleNotifyOffered = false;
     bool KdeIdleOffered = false;
+    bool MutterIdleAnswers = false;
     bool SeatOffered = false; // both idle protocols watch a seat
 };
 
@@ -43,7 +45,8 @@ struct SourceChoice
 
 // The richest source that answered: a compositor's own list (with
 // processes) before the protocol that lists windows without them; the
-// standard idle protocol before the older one.
+// standard idle protocol before the older one, either before GNOME's bus
+// service.
 SourceChoice ChooseSources(const SourceProbe& probe);
 
 // What these sources let the program see. No Wayland client may watch

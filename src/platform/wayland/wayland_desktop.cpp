@@ -274,6 +274,7 @@ struct WaylandDesktop::Impl
         probe.KdeIdleOffered = kdeIdle != nullptr;
         probe.ForeignToplevelOffered = toplevelManagerName != 0;
         probe.PushedAnswers = options.Pushed != nullptr;
+        probe.MutterIdleAnswers = static_cast<bool>(options.BusIdle);
         return probe;
     }
 
@@ -496,6 +497,9 @@ std::string WaylandDesktop::GetWindowProcessName(WindowHandle window)
 std::uint32_t WaylandDesktop::IdleSeconds()
 {
     const Impl& impl = *m_impl;
+    if (impl.choice.Idle == IdleSourceKind::MutterIdle) {
+        return impl.lost ? 0 : impl.options.BusIdle();
+    }
     if (!impl.idle) {
         return 0;
     }
@@ -532,6 +536,8 @@ DesktopSight WaylandDesktop::Sight() const
     DesktopSight sight = SightOf(m_impl->choice);
     if (m_impl->source) {
         sight.Processes = m_impl->source->KnowsProcesses();
+        sight.WindowsFix = m_impl->source->Missing();
+        sight.Windows = sight.Windows && sight.WindowsFix.empty();
     }
     return sight;
 }

@@ -25,6 +25,9 @@ struct WaylandDesktopOptions
     // it the idle time reads 0.
     std::chrono::milliseconds IdleTimeout {5000};
     std::function<ScreenPoint()> Cursor; // the pointer, from whoever knows it
+    // The idle time in seconds from a bus service (GNOME's), used where the
+    // compositor offers no idle protocol.
+    std::function<std::uint32_t()> BusIdle;
 
     static WaylandDesktopOptions FromEnvironment();
 };

@@ -46,6 +46,9 @@ public:
     // Reads what the descriptor has; throws std::runtime_error when the
     // compositor went away.
     virtual void Dispatch() { }
+    // What the user must do before any list comes (a desktop extension
+    // not yet running); empty when nothing is missing.
+    virtual std::string Missing() const { return {}; }
 
     void SetChangedCallback(ChangedCallback onChanged) { m_onChanged = std::move(onChanged); }
 
