@@ -1,44 +1,31 @@
-#include "model/time_model.h"
-#include "platform/fake/fake_clock.h"
-#include "platform/system/posix_file_system.h"
-#include "runlog/brisvale_log.h"
-#include "storage/data_file.h"
-#include "support/temp_dir.h"
-#include "x11_rig.h"
+#include "user_session.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <regex>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 namespace tally::test {
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-constexpr double kSecondsPerDay = 86400.0; // stored times are in days
 constexpr const char* kUuid = "tallyhour-zide@tallyhour.org";
 
 // The real program inside a headless GNOME Shell that runs our extension
-// from the user's own extensions folder, with buses of its own (a private
-// system bus with a mock logind, without which GNOME Shell stops at its
-// start), all run as an unprivileged user.
-class GnomeProgramTest : public ::testing::Test
+// from the user's own extensions folder, in a session of its own.
+class GnomeProgramTest : public UserSessionTest
 {
 protected:
+    GnomeProgramTest()
+        : UserSessionTest("tally-gnome", {"XDG_CURRENT_DESKTOP=GNOME"})
+    { }
+
     void StartShell(bool enabled)
     {
-        if (!std::filesystem::exists("/usr/bin/gnome-shell")
-            || std::system("/usr/bin/python3 -c 'import dbusmock' 2>/dev/null") != 0) {
+        if (!std::filesystem::exists("/usr/bin/gnome-shell") || !HasDbusmock()) {
             GTEST_SKIP() << "gnome-shell or python3-dbusmock is not installed";
         }
         std::filesystem::create_directories(Runtime());
@@ -53,26 +40,15 @@ protected:
         std::filesystem::copy(std::string(TALLY_GNOME_EXTENSION) + "/" + kUuid,
                               extensions / kUuid,
                               std::filesystem::copy_options::recursive);
-        sessionBus = "unix:path=" + dir.File("session");
-        Own();
-        ChildProcess::Options quiet;
-        quiet.Quiet = true;
-        quiet.Environment = Environment({});
-        for (const char* bus : {"system", "session"}) {
-            buses.push_back(std::make_unique<ChildProcess>(
-                AsUser({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + dir.File(bus)}), quiet));
-            ASSERT_TRUE(XRig::WaitUntil([&] { return std::filesystem::exists(dir.File(bus)); }, 10s));
-        }
-        logind = std::make_unique<ChildProcess>(AsUser({"/usr/bin/python3", "-m", "dbusmock", "--template", "logind"}),
-                                                quiet);
+        ASSERT_NO_FATAL_FAILURE(StartBuses());
         const std::string list = enabled ? "['" + std::string(kUuid) + "']" : "[]";
         ASSERT_EQ(RunCapturing(
                       AsUser({"gsettings", "set", "org.gnome.shell", "enabled-extensions", list}), Environment({}), 30s)
                       .Status,
                   0);
         // No X layer: the Wayland clients are all the test needs.
-        ChildProcess::Options shell = quiet;
-        shell.Environment = Environment({"XDG_DATA_DIRS=" + dir.File("modes") + ":/usr/local/share:/usr/share"});
+        const ChildProcess::Options shell
+            = Quiet({"XDG_DATA_DIRS=" + dir.File("modes") + ":/usr/local/share:/usr/share"});
         compositor = std::make_unique<ChildProcess>(AsUser({"/usr/bin/gnome-shell",
                                                             "--headless",
                                                             "--wayland",
@@ -81,7 +57,7 @@ protected:
                                                             "--virtual-monitor",
                                                             "1280x800",
                                                             "--wayland-display",
-                                                            kSocket}),
+                                                            Socket()}),
                                                     shell);
         // Up once it has dealt with our extension, which comes after its
         // idle monitor and its panel.
@@ -91,7 +67,7 @@ protected:
             FAIL() << "GNOME Shell did not load the extension; it says: " << Shell("GetExtensionInfo");
         }
         // What the extension pushes to the program, read as it goes.
-        ChildProcess::Options piped = quiet;
+        ChildProcess::Options piped = Quiet();
         piped.PipeStdout = true;
         monitor = std::make_unique<ChildProcess>(
             AsUser({"dbus-monitor",
@@ -132,45 +108,10 @@ protected:
 
     void TearDown() override
     {
-        for (auto* child : {program.get(), editor.get(), other.get(), monitor.get(), compositor.get(), logind.get()}) {
-            if (child != nullptr) {
-                child->Stop();
-            }
+        if (monitor) {
+            monitor->Stop();
         }
-        for (auto& bus : buses) {
-            bus->Stop();
-        }
-    }
-
-    static constexpr const char* kSocket = "tally-gnome";
-    std::string Runtime() const { return dir.File("run"); }
-
-    void Own() const
-    {
-        ASSERT_EQ(std::system(("chown -R 65534:65534 " + dir.Path().string() + " && chmod 700 " + Runtime()).c_str()),
-                  0);
-    }
-
-    static std::vector<std::string> AsUser(std::vector<std::string> argv)
-    {
-        argv.insert(argv.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
-        return argv;
-    }
-
-    std::vector<std::string> Environment(std::vector<std::string> more) const
-    {
-        std::vector<std::string> env {"XDG_RUNTIME_DIR=" + Runtime(),
-                                      "HOME=" + dir.Path().string(),
-                                      "DISPLAY=",
-                                      "XDG_SESSION_TYPE=wayland",
-                                      "XDG_CURRENT_DESKTOP=GNOME",
-                                      "XDG_CONFIG_HOME=" + dir.File("config"),
-                                      "XDG_DATA_HOME=" + dir.File("share"),
-                                      "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + dir.File("system"),
-                                      "DBUS_SESSION_BUS_ADDRESS=" + sessionBus,
-                                      "WAYLAND_DISPLAY=" + std::string(kSocket)};
-        env.insert(env.end(), more.begin(), more.end());
-        return env;
+        UserSessionTest::TearDown();
     }
 
     std::string Shell(const std::string& method) const
@@ -189,83 +130,7 @@ protected:
             .Out;
     }
 
-    // A window of our own; the time it came on screen.
-    Clock::time_point Show(std::unique_ptr<ChildProcess>& window, const std::string& title)
-    {
-        ChildProcess::Options options;
-        options.Environment = Environment({"QT_QPA_PLATFORM=wayland"});
-        options.Quiet = true;
-        options.PipeStdin = true;
-        options.PipeStdout = true;
-        window = std::make_unique<ChildProcess>(
-            AsUser({TALLY_WAYLAND_WINDOW, "--title", title, "--app-id", "tally-test"}), options);
-        EXPECT_EQ(window->ReadLine(30s).value_or("nothing"), "shown");
-        return Clock::now();
-    }
-
-    void StartProgram(const std::string& settings)
-    {
-        WriteFile(dir.File("tallyhourlite.ini"),
-                  "[main]\nLogActive=1\nLogDetail=0\nSplashOn=0\nAutoRun=0\nFirstLaunch=1\n" + settings);
-        Own();
-        ChildProcess::Options options;
-        options.Environment = Environment({"QT_QPA_PLATFORM=wayland",
-                                           "TALLYHOUR_DATA_DIR=" + dir.Path().string(),
-                                           "TALLYHOUR_PROBE_URL=http://127.0.0.1:9/"});
-        options.Quiet = true;
-        program = std::make_unique<ChildProcess>(AsUser({TALLY_PROGRAM}), options);
-        ASSERT_TRUE(XRig::WaitUntil([&] { return Log().find("actOpenExecute->") != std::string::npos; }, 60s))
-            << "no window opened; run log:\n"
-            << Log();
-    }
-
-    void SaveTimers(const std::vector<std::tuple<std::string, TimerType, std::string>>& timers)
-    {
-        TimeModel model;
-        for (const auto& [name, type, identifier] : timers) {
-            TMyTimer& timer = model.Timers.Create();
-            timer.Name = name;
-            timer.TimerType = type;
-            if (!identifier.empty()) {
-                timer.Identifiers = {identifier};
-            }
-            timer.SetEnabled(true);
-        }
-        DataFile data = Data(model);
-        data.Save(data.Paths().DataFile);
-    }
-
-    std::string Log() const
-    {
-        return std::filesystem::exists(dir.File("log.txt")) ? ReadFile(dir.File("log.txt")) : std::string();
-    }
-
-    DataFile Data(TimeModel& model) const
-    {
-        return DataFile(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
-    }
-
-    void EndProgram(TimeModel& model)
-    {
-        ::kill(program->Pid(), SIGTERM);
-        ASSERT_EQ(program->Wait(30s), 0);
-        DataFile data = Data(model);
-        ASSERT_EQ(data.Load(data.Paths().DataFile).State, LoadResult::Status::Loaded);
-    }
-
-    static double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-    TempDir dir;
-    std::string sessionBus;
-    std::vector<std::unique_ptr<ChildProcess>> buses; // the system bus and the session bus
-    std::unique_ptr<ChildProcess> logind;
-    std::unique_ptr<ChildProcess> compositor;
     std::unique_ptr<ChildProcess> monitor; // dbus-monitor on the extension's pushes
-    std::unique_ptr<ChildProcess> program;
-    std::unique_ptr<ChildProcess> editor;
-    std::unique_ptr<ChildProcess> other;
-    FakeClock clock;
-    mutable TBrisvaleLog quietLog {clock};
 };
 
 TEST_F(GnomeProgramTest, CountsWindowsFromTheExtensionAsTheFocusAndTitlesMove)
