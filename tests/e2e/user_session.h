@@ -38,7 +38,17 @@ protected:
     UserSessionTest(std::string socket, std::vector<std::string> desktop)
         : m_socket(std::move(socket))
         , m_desktop(std::move(desktop))
-    { }
+    {
+        sessionBus = "unix:path=" + dir.File("session"); // nobody answers there until StartBuses
+    }
+
+    // For a compositor that names its socket itself once it runs: until
+    // then its clients get none.
+    void SetSocket(std::string socket, std::vector<std::string> desktop)
+    {
+        m_socket = std::move(socket);
+        m_desktop = std::move(desktop);
+    }
 
     static bool HasDbusmock() { return std::system("/usr/bin/python3 -c 'import dbusmock' 2>/dev/null") == 0; }
 
@@ -47,7 +57,6 @@ protected:
     void StartBuses()
     {
         std::filesystem::create_directories(Runtime());
-        sessionBus = "unix:path=" + dir.File("session");
         Own();
         for (const char* bus : {"system", "session"}) {
             buses.push_back(std::make_unique<ChildProcess>(
@@ -94,10 +103,17 @@ protected:
                                       "XDG_CONFIG_HOME=" + dir.File("config"),
                                       "XDG_DATA_HOME=" + dir.File("share"),
                                       "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + dir.File("system"),
-                                      "DBUS_SESSION_BUS_ADDRESS=" + sessionBus,
-                                      "WAYLAND_DISPLAY=" + m_socket};
+                                      "DBUS_SESSION_BUS_ADDRESS=" + sessionBus};
+        if (!m_socket.empty()) {
+            env.push_back("WAYLAND_DISPLAY=" + m_socket);
+        }
         env.insert(env.end(), m_desktop.begin(), m_desktop.end());
-        env.insert(env.end(), more.begin(), more.end());
+        // A later setting of a name replaces the earlier one.
+        for (const std::string& setting : more) {
+            const std::string name = setting.substr(0, setting.find('=') + 1);
+            std::erase_if(env, [&](const std::string& e) { return e.starts_with(name); });
+            env.push_back(setting);
+        }
         return env;
     }
 

@@ -6,6 +6,7 @@
 #include "runlog/brisvale_log.h"
 #include "storage/data_file.h"
 #include "support/temp_dir.h"
+#include "user_session.h"
 #include "x11_rig.h"
 
 #include <gtest/gtest.h>
@@ -142,10 +143,12 @@ TEST_F(WaylandProgramTest, StartsCountsManualTimeAndTellsWhatItCannotSee)
 // user (the compositor refuses root): windows of native and X programs are
 // seen with their processes, focus and title changes count at once, and the
 // compositor's idle notice gives the idle time.
-class SwayProgramTest : public ::testing::Test
+class SwayProgramTest : public UserSessionTest
 {
 protected:
-    static constexpr const char* kUser = "--reuid=65534";
+    SwayProgramTest()
+        : UserSessionTest("", {})
+    { }
 
     void SetUp() override
     {
@@ -157,10 +160,8 @@ protected:
                   "exec sh -c 'printf %s \"$WAYLAND_DISPLAY\" >" + dir.File("wd") + "; printf %s \"$SWAYSOCK\" >"
                       + dir.File("ss") + "; printf %s \"$DISPLAY\" >" + dir.File("xd") + "'\n");
         Own();
-        ChildProcess::Options options;
-        options.Environment = Environment({"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1"});
-        options.Quiet = true;
-        compositor = std::make_unique<ChildProcess>(AsUser({"sway", "-c", dir.File("sway.conf")}), options);
+        compositor = std::make_unique<ChildProcess>(AsUser({"sway", "-c", dir.File("sway.conf")}),
+                                                    Quiet({"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1"}));
         const bool up = XRig::WaitUntil(
             [&] {
                 return std::filesystem::exists(dir.File("xd")) && !ReadFile(dir.File("xd")).empty()
@@ -170,63 +171,26 @@ protected:
         if (!up) {
             GTEST_SKIP() << "headless sway did not start here";
         }
-        waylandDisplay = ReadFile(dir.File("wd"));
-        swaySocket = ReadFile(dir.File("ss"));
+        // sway takes its socket's path from SWAYSOCK when set, even when
+        // empty: its clients get it only now.
+        SetSocket(ReadFile(dir.File("wd")), {"SWAYSOCK=" + ReadFile(dir.File("ss"))});
         xDisplay = ReadFile(dir.File("xd"));
     }
 
     void TearDown() override
     {
-        for (auto* child : {program.get(), xWindow.get(), foot.get(), compositor.get()}) {
+        for (auto* child : {xWindow.get(), foot.get()}) {
             if (child != nullptr) {
                 child->Stop();
             }
         }
-    }
-
-    std::string Runtime() const { return dir.File("run"); }
-
-    // Everything in the folder belongs to the unprivileged user.
-    void Own() const
-    {
-        ASSERT_EQ(std::system(("chown -R 65534:65534 " + dir.Path().string() + " && chmod 700 " + Runtime()).c_str()),
-                  0);
-    }
-
-    static std::vector<std::string> AsUser(std::vector<std::string> argv)
-    {
-        argv.insert(argv.begin(), {"setpriv", kUser, "--regid=65534", "--clear-groups"});
-        return argv;
-    }
-
-    std::vector<std::string> Environment(std::vector<std::string> more) const
-    {
-        std::vector<std::string> env {"XDG_RUNTIME_DIR=" + Runtime(),
-                                      "HOME=" + dir.Path().string(),
-                                      "DISPLAY=",
-                                      "XDG_SESSION_TYPE=wayland",
-                                      "XDG_CONFIG_HOME=" + dir.File("config"),
-                                      "XDG_DATA_HOME=" + dir.File("share"),
-                                      "DBUS_SESSION_BUS_ADDRESS=unix:path=" + dir.File("no-bus")};
-        // sway takes its socket's path from SWAYSOCK when set, even when empty.
-        if (!swaySocket.empty()) {
-            env.insert(env.end(), {"WAYLAND_DISPLAY=" + waylandDisplay, "SWAYSOCK=" + swaySocket});
-        }
-        // The first of two settings of a name wins: a later one replaces it.
-        for (const std::string& setting : more) {
-            const std::string name = setting.substr(0, setting.find('=') + 1);
-            std::erase_if(env, [&](const std::string& e) { return e.starts_with(name); });
-            env.push_back(setting);
-        }
-        return env;
+        UserSessionTest::TearDown();
     }
 
     std::unique_ptr<ChildProcess>
     Start(const std::vector<std::string>& argv, std::vector<std::string> env = {}, bool pipeStdin = false) const
     {
-        ChildProcess::Options options;
-        options.Environment = Environment(std::move(env));
-        options.Quiet = true;
+        ChildProcess::Options options = Quiet(std::move(env));
         options.PipeStdin = pipeStdin;
         return std::make_unique<ChildProcess>(AsUser(argv), options);
     }
@@ -247,67 +211,9 @@ protected:
         ASSERT_EQ(run.Status, 0) << run.Out << run.Err;
     }
 
-    void StartProgram(const std::string& settings)
-    {
-        WriteFile(dir.File("tallyhourlite.ini"),
-                  "[main]\nLogActive=1\nLogDetail=0\nSplashOn=0\nAutoRun=0\nFirstLaunch=1\n" + settings);
-        Own();
-        program = Start({TALLY_PROGRAM},
-                        {"QT_QPA_PLATFORM=wayland",
-                         kWaylandNoDecorations,
-                         "TALLYHOUR_DATA_DIR=" + dir.Path().string(),
-                         "TALLYHOUR_PROBE_URL=http://127.0.0.1:9/"});
-        ASSERT_TRUE(XRig::WaitUntil([&] { return Log().find("actOpenExecute->") != std::string::npos; }, 30s))
-            << "no window opened; run log:\n"
-            << Log();
-    }
-
-    void SaveTimers(const std::vector<std::tuple<std::string, TimerType, std::string>>& timers)
-    {
-        TimeModel model;
-        for (const auto& [name, type, identifier] : timers) {
-            TMyTimer& timer = model.Timers.Create();
-            timer.Name = name;
-            timer.TimerType = type;
-            if (!identifier.empty()) {
-                timer.Identifiers = {identifier};
-            }
-            timer.SetEnabled(true);
-        }
-        DataFile data = Data(model);
-        data.Save(data.Paths().DataFile);
-    }
-
-    std::string Log() const
-    {
-        return std::filesystem::exists(dir.File("log.txt")) ? ReadFile(dir.File("log.txt")) : std::string();
-    }
-
-    DataFile Data(TimeModel& model) const
-    {
-        return DataFile(model, quietLog, clock, SystemFiles(), DataFilePaths::InDirectory(dir.Path()));
-    }
-
-    void EndProgram(TimeModel& model)
-    {
-        ::kill(program->Pid(), SIGTERM);
-        ASSERT_EQ(program->Wait(30s), 0);
-        DataFile data = Data(model);
-        ASSERT_EQ(data.Load(data.Paths().DataFile).State, LoadResult::Status::Loaded);
-    }
-
-    static double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-    TempDir dir;
-    std::string waylandDisplay;
-    std::string swaySocket;
     std::string xDisplay;
-    std::unique_ptr<ChildProcess> compositor;
-    std::unique_ptr<ChildProcess> program;
     std::unique_ptr<ChildProcess> foot;
     std::unique_ptr<ChildProcess> xWindow;
-    FakeClock clock;
-    mutable TBrisvaleLog quietLog {clock};
 };
 
 TEST_F(SwayProgramTest, CountsNativeAndXWindowsAsTheFocusAndTitlesMove)
@@ -321,7 +227,6 @@ TEST_F(SwayProgramTest, CountsNativeAndXWindowsAsTheFocusAndTitlesMove)
     EXPECT_EQ(Log().find("Notice, Terminal"), std::string::npos) << Log();
     EXPECT_EQ(Log().find("Notice, Editor"), std::string::npos) << Log();
 
-    using Clock = std::chrono::steady_clock;
     foot = Start({"foot", "-a", "tally-terminal", "-T", "Terminal", "sleep", "600"});
     ASSERT_TRUE(Listed(*foot));
     const auto footShown = Clock::now(); // a new window takes the focus
@@ -351,20 +256,19 @@ TEST_F(SwayProgramTest, CountsNativeAndXWindowsAsTheFocusAndTitlesMove)
     ASSERT_EQ(model.Timers.Count(), 3u);
     const TMyTimer& terminal = model.Timers[0];
     const TMyTimer& xProgram = model.Timers[1];
-    const TMyTimer& editor = model.Timers[2];
+    const TMyTimer& editorTimer = model.Timers[2];
     EXPECT_NEAR(terminal.ActiveTime * kSecondsPerDay, Seconds(xShown - footShown) + Seconds(ended - footFocused), 2.0);
     EXPECT_NEAR(terminal.BackgroundTime * kSecondsPerDay, Seconds(footFocused - xShown), 2.0);
     EXPECT_NEAR(xProgram.ActiveTime * kSecondsPerDay, Seconds(footFocused - xShown), 2.0);
     EXPECT_NEAR(xProgram.BackgroundTime * kSecondsPerDay, Seconds(ended - footFocused), 2.0);
-    EXPECT_NEAR(editor.ActiveTime * kSecondsPerDay, Seconds(renamed - xShown), 2.0)
+    EXPECT_NEAR(editorTimer.ActiveTime * kSecondsPerDay, Seconds(renamed - xShown), 2.0)
         << "the rename ends the caption's time";
-    EXPECT_NEAR(editor.BackgroundTime * kSecondsPerDay, 0.0, 2.0);
+    EXPECT_NEAR(editorTimer.BackgroundTime * kSecondsPerDay, 0.0, 2.0);
 }
 
 TEST_F(SwayProgramTest, IdleTimeCountsFromTheCompositorsNotice)
 {
     SaveTimers({{"Away", ttIdleTime, ""}});
-    using Clock = std::chrono::steady_clock;
     const auto started = Clock::now();
     // No input device at all: the compositor calls the seat idle once its
     // timeout (5 s) has passed since the program connected, and the idle time
@@ -388,7 +292,7 @@ TEST_F(SwayProgramTest, BackendListsProtocolWindowsAndOutlivesTheCompositor)
     // Without sway's socket the backend falls back to the protocol's list,
     // which names no process: the app id leads to the running program.
     WaylandDesktopOptions options;
-    options.DisplayName = Runtime() + "/" + waylandDisplay;
+    options.DisplayName = Runtime() + "/" + Socket();
     WaylandDesktop desk(nullptr, std::move(options));
     EXPECT_EQ(desk.WindowSourceName(), "wlr foreign toplevel");
     const auto windows = desk.Census(true);
